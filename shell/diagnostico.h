@@ -1,0 +1,10 @@
+// Diagnostic lines on standard output. The program's literals are Latin-1;
+// where the terminal expects UTF-8 the literal part is converted, so accented
+// letters show correctly. Every line is flushed as it is written.
+#pragma once
+
+void diagnostico(const char* formato, ...) __attribute__((format(printf, 1, 2)));
+
+// `texto` (Latin-1) as the output's encoding expects it: UTF-8 unless the
+// locale's character set is a single-byte one.
+void latin1_para_saida(const char* texto, char* destino, unsigned long largura);

@@ -1,0 +1,63 @@
+// The drawing toolkit every screen uses: images, coloured Latin-1 text, blits
+// and pixel copies, on the window surface `screen`.
+//
+// Two threads draw during a scan (the sweep and the radar), and SDL 1.2's video
+// and event calls are not safe to run concurrently. Every toolkit operation,
+// every presentation of `screen` and every other SDL video or event call in the
+// program therefore runs under the one screen lock (TravaDaTela).
+#pragma once
+#include <SDL/SDL.h>
+#include <SDL/SDL_ttf.h>
+
+#include <string>
+
+// Holds the one screen lock for its lifetime. Recursive: a toolkit operation
+// called while the lock is held does not block its own thread.
+class TravaDaTela {
+public:
+    TravaDaTela();
+    ~TravaDaTela();
+    TravaDaTela(const TravaDaTela&) = delete;
+    TravaDaTela& operator=(const TravaDaTela&) = delete;
+};
+
+// SDL_Flip(screen) under the screen lock. Every presentation of the window goes
+// through here; `apresentacoes_da_tela` counts them (tests read it).
+int apresentar_tela();
+extern unsigned long apresentacoes_da_tela;
+
+// SDL_PollEvent under the screen lock.
+int tirar_evento(SDL_Event* evento);
+
+extern TTF_Font* my_font_25;         // "fontes/Fonte_01.ttf" at 25 points: map labels
+extern TTF_Font* my_font_10_painel;  // "fontes/Fonte_03.ttf" at 10 points: panel rows
+
+constexpr int FLIP_VERTICAL = 1;
+constexpr int FLIP_HORIZONTAL = 2;
+constexpr int FLIP_NORMAL = 1;
+
+// Draws the image file whole at (x, y) on screen and presents the window.
+void apenas_exibir_imagem(const char* arquivo, int x, int y);
+
+// Opens the font, draws the text (not presented), closes the font. -1 when the
+// text engine cannot start.
+int desenha_texto_cores(const char* texto, const char* arquivo_fonte, int tamanho,
+                        SDL_Surface* destino, int x, int y, int vermelho, int verde,
+                        int azul);
+
+// Draws the text with a font the caller keeps open. Not presented.
+void desenha_texto_cores_loop(const char* texto, TTF_Font* fonte, SDL_Surface* destino,
+                              int x, int y, int vermelho, int verde, int azul);
+
+// The image converted to the window's format (colour key kept, per-pixel alpha
+// dropped); nullptr when it cannot be loaded. Owned by the caller.
+SDL_Surface* load_image(std::string arquivo);
+
+void apply_surface(int x, int y, SDL_Surface* origem, SDL_Surface* destino,
+                   SDL_Rect* recorte);
+
+Uint32 get_pixel32(SDL_Surface* superficie, int x, int y);
+void put_pixel32(SDL_Surface* superficie, int x, int y, Uint32 pixel);
+
+// A pixel-for-pixel (unmirrored) software copy, owned by the caller.
+SDL_Surface* flip_surface(SDL_Surface* superficie, int flags);

@@ -1,0 +1,123 @@
+#include "support/test_support.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace teste {
+
+PastaTemporaria::PastaTemporaria() {
+    char modelo[] = "/tmp/quorvex_teste_XXXXXX";
+    if (mkdtemp(modelo) == nullptr) throw std::runtime_error("mkdtemp");
+    caminho_ = modelo;
+}
+
+PastaTemporaria::~PastaTemporaria() {
+    std::error_code erro;
+    std::filesystem::permissions(caminho_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, erro);
+    std::filesystem::remove_all(caminho_, erro);
+}
+
+void escrever_arquivo(const std::string& caminho, const std::string& conteudo) {
+    std::filesystem::create_directories(std::filesystem::path(caminho).parent_path());
+    std::ofstream arquivo(caminho, std::ios::binary);
+    arquivo << conteudo;
+}
+
+std::string ler_arquivo(const std::string& caminho) {
+    std::ifstream arquivo(caminho, std::ios::binary);
+    std::stringstream conteudo;
+    conteudo << arquivo.rdbuf();
+    return conteudo.str();
+}
+
+bool existe(const std::string& caminho) { return std::filesystem::exists(caminho); }
+
+namespace {
+std::vector<std::string> montar_ambiente(const std::vector<std::string>& mudancas) {
+    std::vector<std::string> ambiente;
+    for (char** e = environ; *e; ++e) ambiente.emplace_back(*e);
+    for (const auto& mudanca : mudancas) {
+        std::string nome = mudanca.substr(0, mudanca.find('=') + 1);
+        for (auto it = ambiente.begin(); it != ambiente.end();) {
+            it = it->compare(0, nome.size(), nome) == 0 ? ambiente.erase(it) : it + 1;
+        }
+        if (mudanca.size() > nome.size()) ambiente.push_back(mudanca);
+    }
+    return ambiente;
+}
+
+void ler_disponivel(int fd, std::string& destino, bool& aberto) {
+    char bloco[4096];
+    ssize_t n = read(fd, bloco, sizeof bloco);
+    if (n > 0) destino.append(bloco, n);
+    else aberto = false;
+}
+}  // namespace
+
+resultado_processo executar(const std::vector<std::string>& argumentos,
+                            const std::string& pasta,
+                            const std::vector<std::string>& ambiente, double limite_s) {
+    std::vector<std::string> env = montar_ambiente(ambiente);
+    int saida[2], erros[2];
+    if (pipe(saida) != 0 || pipe(erros) != 0) throw std::runtime_error("pipe");
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(saida[1], 1);
+        dup2(erros[1], 2);
+        close(saida[0]);
+        close(erros[0]);
+        int nulo = open("/dev/null", O_RDONLY);
+        dup2(nulo, 0);
+        setpgid(0, 0);
+        if (chdir(pasta.c_str()) != 0) _exit(127);
+        std::vector<char*> argv, envp;
+        for (auto& a : argumentos) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        for (auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+        envp.push_back(nullptr);
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    close(saida[1]);
+    close(erros[1]);
+    resultado_processo resultado;
+    bool saida_aberta = true, erros_abertos = true;
+    auto limite = std::chrono::steady_clock::now() +
+                  std::chrono::milliseconds(static_cast<long>(limite_s * 1000));
+    while (saida_aberta || erros_abertos) {
+        pollfd fds[2] = {{saida[0], POLLIN, 0}, {erros[0], POLLIN, 0}};
+        int restante = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                            limite - std::chrono::steady_clock::now())
+                                            .count());
+        if (restante <= 0) break;
+        if (poll(fds, 2, restante) <= 0) continue;
+        if (saida_aberta && (fds[0].revents & (POLLIN | POLLHUP)))
+            ler_disponivel(saida[0], resultado.saida, saida_aberta);
+        if (erros_abertos && (fds[1].revents & (POLLIN | POLLHUP)))
+            ler_disponivel(erros[0], resultado.erros, erros_abertos);
+    }
+    int status = 0;
+    if (saida_aberta || erros_abertos) kill(-pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    close(saida[0]);
+    close(erros[0]);
+    resultado.terminou = WIFEXITED(status);
+    resultado.status = resultado.terminou ? WEXITSTATUS(status) : -1;
+    return resultado;
+}
+
+}  // namespace teste

@@ -1,0 +1,40 @@
+// Helpers for the tests: temporary folders, a temporary HOME, and running the
+// real program as a separate process.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace teste {
+
+// A fresh directory under /tmp, removed with its contents at destruction.
+class PastaTemporaria {
+public:
+    PastaTemporaria();
+    ~PastaTemporaria();
+    const std::string& caminho() const { return caminho_; }
+    std::string operator/(const std::string& nome) const { return caminho_ + "/" + nome; }
+
+private:
+    std::string caminho_;
+};
+
+void escrever_arquivo(const std::string& caminho, const std::string& conteudo);
+std::string ler_arquivo(const std::string& caminho);
+bool existe(const std::string& caminho);
+
+struct resultado_processo {
+    int status = -1;       // exit status, or -1 when killed or timed out
+    bool terminou = false;
+    std::string saida;     // standard output
+    std::string erros;     // standard error
+};
+
+// Runs `argumentos` in `pasta` with the environment `ambiente` (NAME=value
+// entries that replace or add to the current environment; "NAME=" alone
+// removes NAME), waiting at most `limite_s` seconds (killed after that).
+resultado_processo executar(const std::vector<std::string>& argumentos,
+                            const std::string& pasta,
+                            const std::vector<std::string>& ambiente,
+                            double limite_s = 30.0);
+
+}  // namespace teste
