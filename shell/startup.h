@@ -14,6 +14,11 @@ extern SDL_Surface* screen;       // the window surface
 // Shows a fatal message titled "Quorvex" and ends the process with status 1.
 [[noreturn]] void mensagem(const char* texto);
 
+// Ends the process with status 1 while holding the screen lock, so no other
+// thread is inside SDL while SDL shuts down. Every exit of the running program
+// (close request, fatal message, table limits) goes through here.
+[[noreturn]] void encerrar_processo();
+
 // Starts a program detached and hidden, without waiting (argument vector,
 // nullptr-terminated). Returns 0 when started, -1 otherwise.
 int exec_(const char* const argumentos[]);
