@@ -5,8 +5,9 @@
 
 namespace {
 std::recursive_mutex& trava_da_tela() {
-    static std::recursive_mutex trava;
-    return trava;
+    // Never destroyed: a thread may still wait on it while the process exits.
+    static auto* trava = new std::recursive_mutex;
+    return *trava;
 }
 }  // namespace
 

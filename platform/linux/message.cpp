@@ -1,0 +1,59 @@
+// Messages to the user on Linux: a dialog when a display is available (zenity,
+// else xmessage), and always one line on standard error.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace plataforma {
+namespace {
+
+bool ha_tela() {
+    const char* tela = std::getenv("DISPLAY");
+    return tela && tela[0];
+}
+
+// Runs a dialog program and waits for the user to close it. False when the
+// program could not run.
+bool mostrar_dialogo(const char* const argumentos[]) {
+    pid_t filho = fork();
+    if (filho < 0) return false;
+    if (filho == 0) {
+        execvp(argumentos[0], const_cast<char* const*>(argumentos));
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(filho, &status, 0) < 0 && errno == EINTR) {
+    }
+    // zenity and xmessage end with 0 on OK and 1 when the window was closed;
+    // anything else means the dialog could not be shown.
+    return WIFEXITED(status) && WEXITSTATUS(status) <= 1;
+}
+
+}  // namespace
+
+void mostrar_mensagem(const char* titulo, const char* texto) {
+    std::string linha(texto);
+    for (char& c : linha) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", linha.c_str());
+    std::fflush(stderr);
+    if (!ha_tela()) return;
+    std::string titulo_zenity = std::string("--title=") + titulo;
+    std::string texto_zenity = std::string("--text=") + texto;
+    const char* zenity[] = {"zenity", "--info", "--no-markup", titulo_zenity.c_str(),
+                            texto_zenity.c_str(), nullptr};
+    if (mostrar_dialogo(zenity)) return;
+    const char* xmessage[] = {"xmessage", "-title", titulo, "-buttons", "OK", "-center",
+                              texto, nullptr};
+    mostrar_dialogo(xmessage);
+}
+
+}  // namespace plataforma
