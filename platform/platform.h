@@ -44,6 +44,16 @@ void substituir_relogio(fonte_de_relogio fonte);
 
 void dormir_ms(unsigned milissegundos);
 
+// ---- Display -----------------------------------------------------------------
+
+// True when a window can be opened: a display to connect to, or a video driver
+// chosen explicitly (tests use SDL's dummy driver). Without either, SDL would
+// fall back to a text-mode driver in the terminal.
+bool tela_disponivel();
+
+// How a user without a display gets one, for the message that says so.
+const char* como_obter_tela();
+
 // ---- Messages ---------------------------------------------------------------
 
 // Shows `texto` to the user in a dialog titled `titulo` with an OK button when a

@@ -1,0 +1,110 @@
+#include "shell/startup.h"
+
+#include <SDL/SDL_image.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "output/settings.h"
+#include "platform/platform.h"
+#include "shell/navigation.h"
+#include "shell/texto.h"
+#include "shell/toolkit.h"
+
+char diratu2[256];
+char diratu[256];
+char dirdadoapli[260];
+char dirlocapli[512];
+char file_xml[512];
+char file_xml_padrao[64] = "config.xml";
+SDL_Surface* screen = nullptr;
+
+namespace {
+
+// A path that does not fit its field is refused rather than cut: a cut path
+// would name another folder.
+void formar_caminho(char* destino, std::size_t largura, const char* pasta, const char* nome) {
+    int tamanho = std::snprintf(destino, largura, "%s%c%s", pasta, plataforma::separador, nome);
+    if (tamanho < 0 || static_cast<std::size_t>(tamanho) >= largura) {
+        mensagem("Caminho longo demais para a pasta de dados do usu\xe1rio");
+    }
+}
+
+void fixar_diretorios() {
+    if (!plataforma::diretorio_atual(diratu2, 256)) {
+        mensagem("Caminho longo demais para o diret\xf3rio inicial (limite de 255 caracteres)");
+    }
+    copiar_celula(diratu, diratu2);
+    if (!plataforma::pasta_dados_locais(dirdadoapli, sizeof dirdadoapli)) {
+        mensagem("Erro LOCAL_APPDATA");
+    }
+    formar_caminho(dirlocapli, sizeof dirlocapli, dirdadoapli, "Quorvex");
+    if (plataforma::mudar_diretorio(dirlocapli) != 0 &&
+        plataforma::criar_diretorio(dirlocapli) != 0) {
+        mensagem("ERRO LOCAL APP DATA");
+    }
+    formar_caminho(file_xml, sizeof file_xml, dirlocapli, "config.xml");
+    plataforma::mudar_diretorio(diratu2);
+}
+
+void instalar_configuracao_padrao() {
+    if (!file_exists(file_xml)) copiar_arquivo(file_xml_padrao, file_xml);
+}
+
+void verificar_arquivos() {
+    char caminho[64];
+    char texto[128];
+    for (int i = 1; i <= 46; ++i) {
+        formatar_limitado(caminho, sizeof caminho, "bin/A00%s%d.bin", i <= 9 ? "0" : "", i);
+        if (!file_exists(caminho)) {
+            formatar_limitado(texto, sizeof texto, " Arquivo  %s  Inexistente", caminho);
+            mensagem(texto);
+        }
+    }
+    for (int i = 1; i <= 4; ++i) {
+        formatar_limitado(caminho, sizeof caminho, "fontes/Fonte_%02d.ttf", i);
+        if (!file_exists(caminho)) {
+            formatar_limitado(texto, sizeof texto, " Arquivo  %s  Inexistente", caminho);
+            mensagem(texto);
+        }
+    }
+}
+
+void abrir_janela() {
+    if (!plataforma::tela_disponivel()) {
+        char texto[512];
+        formatar_limitado(texto, sizeof texto, "O Quorvex precisa de uma tela. %s",
+                          plataforma::como_obter_tela());
+        mensagem(texto);
+    }
+    TravaDaTela trava;
+    screen = SDL_SetVideoMode(800, 500, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
+    if (screen == nullptr) {
+        char texto[512];
+        formatar_limitado(texto, sizeof texto, "Erro ao abrir a janela: %s", SDL_GetError());
+        mensagem(texto);
+    }
+    SDL_WM_SetCaption("Quorvex", nullptr);
+}
+
+void mostrar_abertura() {
+    TravaDaTela trava;
+    SDL_Surface* abertura = IMG_Load("bin/A0040.bin");
+    if (abertura == nullptr) mensagem("Erro ao carregar a imagem bin/A0040.bin");
+    SDL_Rect posicao{0, 0, 0, 0};
+    SDL_BlitSurface(abertura, nullptr, screen, &posicao);
+    SDL_FreeSurface(abertura);
+    apresentar_tela();
+}
+
+}  // namespace
+
+int SDL_main(int, char**) {
+    fixar_diretorios();
+    instalar_configuracao_padrao();
+    verificar_arquivos();
+    if (carregar_xml(file_xml) != 1) mensagem("Erro ao carregar xml");
+    abrir_janela();
+    mostrar_abertura();
+    executar_telas();
+}
