@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quorvex needs to build, run and be tested, when
+# they are missing. Safe to run again: it installs nothing that is there.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  g++ cmake make pkg-config
+  libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-gfx1.2-dev
+  libpng-dev zlib1g-dev libx11-dev
+  # the fonts copied into fontes/
+  fonts-dejavu-core fonts-dejavu-extra fonts-liberation
+  # running: dialogs, opening reports and links, a terminal for the tools screen
+  zenity x11-utils xdg-utils xterm
+  # tests and benchmarks
+  libgtest-dev libbenchmark-dev xvfb xdotool imagemagick iproute2 util-linux
+)
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing missing packages: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
