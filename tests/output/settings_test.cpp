@@ -1,0 +1,194 @@
+// The settings file: reading the nine settings, validating them, and changing one
+// in place without ever leaving the file missing or half written.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "output/settings.h"
+#include "support/test_support.h"
+
+namespace {
+
+using teste::escrever_arquivo;
+using teste::ler_arquivo;
+
+std::string linha(const std::string& tag, const std::string& valor) {
+    return "<" + tag + ">" + valor + "</" + tag + ">\n";
+}
+
+std::string arquivo_completo() {
+    return "<?xml version=\"1.0\"?>\n<quorvex>\n" + linha("lopps_scan", "5") +
+           linha("exibir_http", "0") + linha("exibir_https", "1") +
+           linha("exibir_localhost", "0") + linha("exibir_lan_10", "1") +
+           linha("exibir_lan_192", "0") + linha("local", "3") + linha("exibir_log", "1") +
+           linha("filtro", "1") + "</quorvex>\n";
+}
+
+class ArquivoDeConfiguracao : public ::testing::Test {
+protected:
+    teste::PastaTemporaria pasta;
+    std::string caminho = pasta / "config.xml";
+
+    void esvaziar_globais() {
+        for (char* texto : {c_loops_scan, c_exibir_http, c_exibir_https, c_exibir_localhost,
+                            c_exibir_lan_10, c_exibir_lan_192, c_exibir_log, c_exibir_filtro,
+                            c_local})
+            texto[0] = '\0';
+    }
+    void SetUp() override { esvaziar_globais(); }
+    int carregar(const std::string& conteudo) {
+        escrever_arquivo(caminho, conteudo);
+        return carregar_xml(caminho.c_str());
+    }
+};
+
+TEST(ExtracaoDeTag, ValorEntreAsTagsInteirasDaLinha) {
+    EXPECT_STREQ(extrair_texto_tag("<filtro>1</filtro>\n", "<filtro>", "</filtro>"), "1");
+    EXPECT_STREQ(extrair_texto_tag("   <exibir_log>1</exibir_log>\r\n", "<exibir_log>",
+                                   "</exibir_log>"),
+                 "1");
+    EXPECT_STREQ(extrair_texto_tag("<exibir_https>1</exibir_https>\n", "<exibir_http>",
+                                   "</exibir_http>"),
+                 "none");
+    EXPECT_STREQ(extrair_texto_tag("<exibir_lan_192>1</exibir_lan_192>", "<exibir_lan_10>",
+                                   "</exibir_lan_10>"),
+                 "none");
+    EXPECT_STREQ(extrair_texto_tag("</filtro>\n", "<filtro>", "</filtro>"), "none");
+    EXPECT_STREQ(extrair_texto_tag("<filtro></filtro>", "<filtro>", "</filtro>"), "");
+    EXPECT_STREQ(extrair_texto_tag("x</filtro><filtro>", "<filtro>", "</filtro>"), "none")
+        << "tags in the wrong order hold no value";
+}
+
+TEST(ExtracaoDeTag, ValorLongoDemaisECortadoSemEstourar) {
+    std::string longa = "<local>" + std::string(900, '7') + "</local>";
+    auto valor = extrair_texto_tag(longa.c_str(), "<local>", "</local>");
+    EXPECT_EQ(std::string(valor), std::string(511, '7'));
+}
+
+TEST_F(ArquivoDeConfiguracao, CarregaOsNoveValoresEOResumo) {
+    ASSERT_EQ(carregar(arquivo_completo()), 1);
+    EXPECT_EQ(posicao_quantidade_loop, 5);
+    EXPECT_EQ(exibir_http, 0);
+    EXPECT_EQ(exibir_https, 1);
+    EXPECT_EQ(exibir_localhost, 0);
+    EXPECT_EQ(exibir_lan_10, 1);
+    EXPECT_EQ(exibir_lan_192, 0);
+    EXPECT_EQ(local_secionado, 3);
+    EXPECT_EQ(exibir_log, 1);
+    EXPECT_EQ(exibir_filtro, 1);
+    EXPECT_EQ(resumo_websites, 1);
+}
+
+TEST_F(ArquivoDeConfiguracao, ArquivoVazioDeixaTudoEmZero) {
+    ASSERT_EQ(carregar(""), 1);
+    EXPECT_EQ(exibir_http + exibir_https + exibir_localhost + exibir_lan_10 + exibir_lan_192, 0);
+    EXPECT_EQ(local_secionado, 0);
+    EXPECT_EQ(posicao_quantidade_loop, 0);
+    EXPECT_STREQ(c_exibir_http, "");
+}
+
+TEST_F(ArquivoDeConfiguracao, LeituraDosValores) {
+    ASSERT_EQ(carregar(linha("filtro", "abc") + linha("exibir_log", " 1") +
+                       "  " + linha("exibir_http", "1") + linha("local", "2") +
+                       linha("local", "1")),
+              1);
+    EXPECT_EQ(exibir_filtro, 0);
+    EXPECT_EQ(exibir_log, 1);
+    EXPECT_EQ(exibir_http, 1);
+    EXPECT_EQ(local_secionado, 1) << "a later line overrides an earlier one";
+
+    ASSERT_EQ(carregar(linha("local", "none")), 1);
+    EXPECT_STREQ(c_local, "1") << "\"none\" is taken as absent";
+}
+
+TEST_F(ArquivoDeConfiguracao, ValorLongoNaoEstouraOCampo) {
+    ASSERT_EQ(carregar(linha("exibir_log", "1" + std::string(200, ' '))), 1);
+    EXPECT_EQ(std::string(c_exibir_log).size(), 63u);
+    EXPECT_EQ(exibir_log, 1);
+}
+
+TEST_F(ArquivoDeConfiguracao, ArquivoAusenteNaoMudaNada) {
+    carregar(arquivo_completo());
+    EXPECT_EQ(carregar_xml((pasta / "missing.xml").c_str()), -1);
+    EXPECT_EQ(local_secionado, 3);
+}
+
+using ArquivoDeConfiguracaoFatal = ArquivoDeConfiguracao;
+
+TEST_F(ArquivoDeConfiguracaoFatal, ValoresForaDaFaixaEncerram) {
+    const std::pair<std::string, std::string> invalidos[] = {
+        {"exibir_http", "2"}, {"lopps_scan", "6"}, {"local", "-1"},
+        {"local", "4"},       {"filtro", "-1"},    {"exibir_lan_192", "99999999999"}};
+    for (const auto& [tag, valor] : invalidos) {
+        escrever_arquivo(caminho, linha(tag, valor));
+        EXPECT_EXIT(carregar_xml(caminho.c_str()), ::testing::ExitedWithCode(1),
+                    "Erro conteudo XML")
+            << tag << "=" << valor;
+    }
+    ASSERT_EQ(carregar(linha("lopps_scan", "5") + linha("local", "3")), 1);
+}
+
+TEST_F(ArquivoDeConfiguracao, AlteracaoTrocaALinhaInteira) {
+    escrever_arquivo(caminho, "<quorvex>\n  " + linha("exibir_log", "1") +
+                                  linha("exibir_http", "1") + "</quorvex>");
+    EXPECT_EQ(alterar_xml("0", caminho.c_str(), "<exibir_log>", "</exibir_log>"), 1);
+    EXPECT_EQ(ler_arquivo(caminho),
+              "<quorvex>\n" + linha("exibir_log", "0") + linha("exibir_http", "1") + "</quorvex>");
+    EXPECT_FALSE(teste::existe(pasta / "xml.temp"));
+}
+
+TEST_F(ArquivoDeConfiguracao, AlteracaoSemLinhaOuComDuasLinhas) {
+    std::string sem_linha = "<quorvex>\r\n" + linha("filtro", "1");
+    escrever_arquivo(caminho, sem_linha);
+    EXPECT_EQ(alterar_xml("1", caminho.c_str(), "<local>", "</local>"), 0);
+    EXPECT_EQ(ler_arquivo(caminho), sem_linha);
+
+    escrever_arquivo(caminho, linha("local", "1") + "x\n" + linha("local", "2"));
+    EXPECT_EQ(alterar_xml("3", caminho.c_str(), "<local>", "</local>"), 2);
+    EXPECT_EQ(ler_arquivo(caminho), linha("local", "3") + "x\n" + linha("local", "3"));
+}
+
+TEST_F(ArquivoDeConfiguracao, AlteracaoQueFalhaDeixaOArquivoIntacto) {
+    escrever_arquivo(caminho, arquivo_completo());
+    EXPECT_EQ(alterar_xml("1", (pasta / "missing.xml").c_str(), "<local>", "</local>"), -1);
+    mkdir((pasta / "xml.temp").c_str(), 0755);
+    EXPECT_EQ(alterar_xml("0", caminho.c_str(), "<local>", "</local>"), -1);
+    EXPECT_EQ(ler_arquivo(caminho), arquivo_completo());
+}
+
+// A rewrite killed half way (here: blocked writing its trace into a full pipe)
+// leaves the old file whole, and the next change still works.
+TEST_F(ArquivoDeConfiguracao, AlteracaoInterrompidaDeixaOArquivoAntigo) {
+    std::string grande = arquivo_completo();
+    for (int i = 0; i < 4000; ++i) grande += "<!-- comentario numero " + std::to_string(i) + " -->\n";
+    escrever_arquivo(caminho, grande);
+    int cano[2];
+    ASSERT_EQ(pipe(cano), 0);
+    pid_t filho = fork();
+    if (filho == 0) {
+        dup2(cano[1], 1);
+        alterar_xml("0", caminho.c_str(), "<local>", "</local>");
+        _exit(0);
+    }
+    close(cano[1]);
+    usleep(300000);
+    kill(filho, SIGKILL);
+    int status;
+    waitpid(filho, &status, 0);
+    close(cano[0]);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the rewrite should have been blocked on its trace";
+    EXPECT_EQ(ler_arquivo(caminho), grande);
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(alterar_xml("0", caminho.c_str(), "<local>", "</local>"), 1);
+    std::string rastro = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(rastro.rfind("Linha  : <?xml", 0), 0u);
+    ASSERT_EQ(carregar_xml(caminho.c_str()), 1);
+    EXPECT_EQ(local_secionado, 0);
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+// Start-up as the user meets it: the real program, started in a temporary start
+// directory with a temporary HOME. Every check runs before the window opens, so
+// no display is needed for the failures.
+#include <SDL/SDL.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+
+#include "support/test_support.h"
+
+namespace {
+
+using teste::escrever_arquivo;
+using teste::existe;
+using teste::ler_arquivo;
+
+const std::string configuracao_valida =
+    "<?xml version=\"1.0\"?>\r\n<quorvex>\r\n<lopps_scan>2</lopps_scan>\r\n"
+    "<exibir_http>1</exibir_http>\r\n<exibir_https>0</exibir_https>\r\n"
+    "<exibir_localhost>1</exibir_localhost>\r\n<exibir_lan_10>1</exibir_lan_10>\r\n"
+    "<exibir_lan_192>1</exibir_lan_192>\r\n<local>3</local>\r\n"
+    "<exibir_log>0</exibir_log>\r\n<filtro>1</filtro>\r\n</quorvex>\r\n";
+
+std::string nome_imagem(int i) {
+    char nome[32];
+    std::snprintf(nome, sizeof nome, "bin/A00%s%d.bin", i <= 9 ? "0" : "", i);
+    return nome;
+}
+
+std::string nome_fonte(int i) { return "fontes/Fonte_0" + std::to_string(i) + ".ttf"; }
+
+class InicioDoPrograma : public ::testing::Test {
+protected:
+    teste::PastaTemporaria raiz;
+    std::string inicio = raiz / "inicio";
+    std::string casa = raiz / "casa";
+    std::string dados() const { return casa + "/.local/share/Quorvex"; }
+
+    void SetUp() override {
+        mkdir(inicio.c_str(), 0755);
+        mkdir(casa.c_str(), 0755);
+    }
+
+    // Every asset present; only the splash needs to be a real picture.
+    void instalar_arquivos() {
+        for (int i = 1; i <= 46; ++i) escrever_arquivo(inicio + "/" + nome_imagem(i), "x");
+        for (int i = 1; i <= 4; ++i) escrever_arquivo(inicio + "/" + nome_fonte(i), "x");
+        SDL_Surface* abertura = SDL_CreateRGBSurface(SDL_SWSURFACE, 800, 500, 32, 0, 0, 0, 0);
+        SDL_FillRect(abertura, nullptr, SDL_MapRGB(abertura->format, 10, 60, 90));
+        SDL_SaveBMP(abertura, (inicio + "/bin/A0040.bin").c_str());
+        SDL_FreeSurface(abertura);
+    }
+
+    teste::resultado_processo iniciar(std::vector<std::string> ambiente = {},
+                                      double limite_s = 20.0) {
+        ambiente.insert(ambiente.begin(), {"HOME=" + casa, "XDG_DATA_HOME=", "DISPLAY=",
+                                           "SDL_VIDEODRIVER=", "XDG_CONFIG_HOME="});
+        return teste::executar({QUORVEX_BINARY}, inicio, ambiente, limite_s);
+    }
+};
+
+TEST_F(InicioDoPrograma, SemConfiguracaoNenhumaTerminaSemMensagem) {
+    instalar_arquivos();
+    auto r = iniciar();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.saida, "\nErro ao abrir o arquivo original.\n\n");
+    EXPECT_EQ(r.erros, "");
+    EXPECT_TRUE(existe(dados())) << "the per-user folder is created before the copy";
+}
+
+TEST_F(InicioDoPrograma, PrimeiraExecucaoCopiaAConfiguracaoByteAByteENuncaASobrescreve) {
+    instalar_arquivos();
+    escrever_arquivo(inicio + "/config.xml", configuracao_valida);
+    iniciar({"SDL_VIDEODRIVER=dummy"}, 2.0);
+    ASSERT_EQ(ler_arquivo(dados() + "/config.xml"), configuracao_valida);
+
+    escrever_arquivo(inicio + "/config.xml", "<exibir_http>7</exibir_http>\n");
+    auto segunda = iniciar({"SDL_VIDEODRIVER=dummy"}, 2.0);
+    EXPECT_FALSE(segunda.terminou) << segunda.erros;
+    EXPECT_EQ(ler_arquivo(dados() + "/config.xml"), configuracao_valida);
+
+    std::remove((dados() + "/config.xml").c_str());
+    auto terceira = iniciar();
+    EXPECT_EQ(terceira.status, 1);
+    EXPECT_EQ(ler_arquivo(dados() + "/config.xml"), "<exibir_http>7</exibir_http>\n");
+    EXPECT_NE(terceira.erros.find("Erro conteudo XML"), std::string::npos);
+}
+
+TEST_F(InicioDoPrograma, ArquivoFaltandoNomeiaOPrimeiro) {
+    escrever_arquivo(dados() + "/config.xml", configuracao_valida);
+    auto vazio = iniciar();
+    EXPECT_EQ(vazio.status, 1);
+    EXPECT_EQ(vazio.erros, " Arquivo  bin/A0001.bin  Inexistente\n");
+
+    instalar_arquivos();
+    std::remove((inicio + "/bin/A0046.bin").c_str());
+    EXPECT_EQ(iniciar().erros, " Arquivo  bin/A0046.bin  Inexistente\n");
+
+    instalar_arquivos();
+    std::remove((inicio + "/fontes/Fonte_03.ttf").c_str());
+    std::remove((inicio + "/fontes/Fonte_04.ttf").c_str());
+    EXPECT_EQ(iniciar().erros, " Arquivo  fontes/Fonte_03.ttf  Inexistente\n");
+
+    instalar_arquivos();
+    std::remove((inicio + "/bin/A0007.bin").c_str());
+    mkdir((inicio + "/bin/A0007.bin").c_str(), 0755);
+    EXPECT_EQ(iniciar().erros, " Arquivo  bin/A0007.bin  Inexistente\n")
+        << "a folder of the asset's name does not count as the asset";
+}
+
+TEST_F(InicioDoPrograma, ValorForaDaFaixaEncerraComErroDeConteudo) {
+    instalar_arquivos();
+    escrever_arquivo(dados() + "/config.xml", "<lopps_scan>6</lopps_scan>\n");
+    auto r = iniciar();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.erros, "Erro conteudo XML\n");
+}
+
+TEST_F(InicioDoPrograma, PastaDeDadosQueNaoPodeSerCriada) {
+    instalar_arquivos();
+    escrever_arquivo(casa + "/.local/share/Quorvex", "a file, not a folder");
+    auto r = iniciar();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.erros, "ERRO LOCAL APP DATA\n");
+
+    escrever_arquivo(raiz / "arquivo", "x");
+    auto sem_dados = iniciar({"XDG_DATA_HOME=" + raiz / "arquivo/dados"});
+    EXPECT_EQ(sem_dados.status, 1);
+    EXPECT_EQ(sem_dados.erros, "Erro LOCAL_APPDATA\n");
+}
+
+TEST_F(InicioDoPrograma, ConfiguracaoQueNaoPodeSerCriada) {
+    instalar_arquivos();
+    escrever_arquivo(inicio + "/config.xml", configuracao_valida);
+    mkdir((casa + "/.local").c_str(), 0755);
+    mkdir((casa + "/.local/share").c_str(), 0755);
+    mkdir(dados().c_str(), 0755);
+    mkdir((dados() + "/config.xml").c_str(), 0755);
+    auto r = iniciar();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.saida, "\nErro ao abrir o arquivo c\xc3\xb3pia.\n\n");
+}
+
+TEST_F(InicioDoPrograma, SemTelaDizQueUmaTelaEPrecisaEComoObtela) {
+    instalar_arquivos();
+    escrever_arquivo(dados() + "/config.xml", configuracao_valida);
+    auto r = iniciar();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.erros.find("precisa de uma tela"), std::string::npos) << r.erros;
+    EXPECT_NE(r.erros.find("Xvfb"), std::string::npos) << r.erros;
+}
+
+TEST_F(InicioDoPrograma, AberturaQueNaoCarregaEDita) {
+    instalar_arquivos();
+    escrever_arquivo(inicio + "/bin/A0040.bin", "not a picture");
+    escrever_arquivo(dados() + "/config.xml", configuracao_valida);
+    auto r = iniciar({"SDL_VIDEODRIVER=dummy"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.erros, "Erro ao carregar a imagem bin/A0040.bin\n");
+}
+
+TEST_F(InicioDoPrograma, DiretorioInicialLongoDemaisERecusado) {
+    std::string longo = inicio;
+    while (longo.size() < 300) {
+        longo += "/pasta_de_nome_comprido";
+        mkdir(longo.c_str(), 0755);
+    }
+    auto r = teste::executar({QUORVEX_BINARY}, longo, {"HOME=" + casa, "DISPLAY="});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.erros.find("Caminho longo demais"), std::string::npos) << r.erros;
+    EXPECT_FALSE(existe(dados())) << "nothing is created from a path that did not fit";
+}
+
+}  // namespace
