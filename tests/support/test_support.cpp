@@ -120,4 +120,48 @@ resultado_processo executar(const std::vector<std::string>& argumentos,
     return resultado;
 }
 
+TelaVirtual::TelaVirtual() {
+    for (int numero = 50 + getpid() % 100; numero < 400; ++numero) {
+        std::string trava = "/tmp/.X" + std::to_string(numero) + "-lock";
+        std::string soquete = "/tmp/.X11-unix/X" + std::to_string(numero);
+        if (existe(trava) || existe(soquete)) continue;
+        nome_ = ":" + std::to_string(numero);
+        pid_t pid = fork();
+        if (pid == 0) {
+            int nulo = open("/dev/null", O_RDWR);
+            dup2(nulo, 1);
+            dup2(nulo, 2);
+            execlp("Xvfb", "Xvfb", nome_.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+                   "tcp", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int i = 0; i < 100 && !existe(soquete); ++i) usleep(50000);
+        int status;
+        if (existe(soquete) && waitpid(pid, &status, WNOHANG) == 0) {
+            pid_ = pid;
+            return;
+        }
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+}
+
+TelaVirtual::~TelaVirtual() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    int status;
+    waitpid(pid_, &status, 0);
+}
+
+std::string saida_de(const std::string& comando) {
+    std::string saida;
+    if (FILE* processo = popen(comando.c_str(), "r")) {
+        char bloco[4096];
+        std::size_t n;
+        while ((n = fread(bloco, 1, sizeof bloco, processo)) > 0) saida.append(bloco, n);
+        pclose(processo);
+    }
+    return saida;
+}
+
 }  // namespace teste

@@ -37,4 +37,21 @@ resultado_processo executar(const std::vector<std::string>& argumentos,
                             const std::vector<std::string>& ambiente,
                             double limite_s = 30.0);
 
+// A virtual X display (Xvfb) for the lifetime of the object, on a free display
+// number. `nome()` is the value for DISPLAY, e.g. ":57".
+class TelaVirtual {
+public:
+    TelaVirtual();
+    ~TelaVirtual();
+    bool pronta() const { return pid_ > 0; }
+    const std::string& nome() const { return nome_; }
+
+private:
+    int pid_ = -1;
+    std::string nome_;
+};
+
+// Runs a command line through /bin/sh and returns its standard output.
+std::string saida_de(const std::string& comando);
+
 }  // namespace teste

@@ -1,0 +1,62 @@
+// Messages to the user: always a line on standard error; a real dialog titled
+// "Quorvex" when there is a display, which waits for the user's OK.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "platform/platform.h"
+#include "support/test_support.h"
+
+namespace {
+
+TEST(MensagemAoUsuario, SemTelaEscreveUmaLinhaEVoltaLogo) {
+    unsetenv("DISPLAY");
+    testing::internal::CaptureStderr();
+    plataforma::mostrar_mensagem("Quorvex", "Limite de conexoes:250\nsegunda parte");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Limite de conexoes:250 segunda parte\n");
+}
+
+std::string janela_quorvex(const std::string& tela) {
+    return teste::saida_de("DISPLAY=" + tela + " xdotool search --name '^Quorvex$' 2>/dev/null");
+}
+
+TEST(MensagemAoUsuario, ComTelaMostraUmDialogoQueEsperaOOk) {
+    teste::TelaVirtual tela;
+    ASSERT_TRUE(tela.pronta());
+    pid_t filho = fork();
+    if (filho == 0) {
+        setenv("DISPLAY", tela.nome().c_str(), 1);
+        plataforma::mostrar_mensagem("Quorvex", "Erro conteudo XML");
+        _exit(0);
+    }
+    std::string janela;
+    for (int i = 0; i < 200 && janela.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        janela = janela_quorvex(tela.nome());
+    }
+    ASSERT_FALSE(janela.empty()) << "no window titled Quorvex appeared";
+    int status;
+    EXPECT_EQ(waitpid(filho, &status, WNOHANG), 0) << "the message must wait for the user";
+
+    janela.erase(janela.find('\n'));
+    teste::saida_de("DISPLAY=" + tela.nome() + " xdotool windowfocus --sync " + janela +
+                    " key --clearmodifiers Return 2>/dev/null");
+    bool terminou = false;
+    for (int i = 0; i < 100 && !terminou; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        terminou = waitpid(filho, &status, WNOHANG) == filho;
+    }
+    if (!terminou) {
+        kill(filho, SIGKILL);
+        waitpid(filho, &status, 0);
+    }
+    EXPECT_TRUE(terminou) << "OK should close the message";
+}
+
+}  // namespace
