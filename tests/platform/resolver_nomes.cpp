@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/resolver_nomes_privados.h"
+
+namespace {
+
+const char* const hosts_do_teste =
+    "127.0.0.1 localhost\n"
+    "127.0.0.2 servidor.exemplo.com.br\n"
+    "127.0.0.5 oficial.exemplo.pt apelido.exemplo.pt\n";
+
+std::string resolver(const char* ip, std::size_t largura = 256) {
+    char nome[1100];
+    std::memset(nome, 'x', sizeof nome);
+    if (!plataforma::resolver_nome(ip, nome, largura)) return "<sem nome>";
+    return nome;
+}
+
+TEST(ResolverNome, TextoQueNaoEEnderecoNaoTemNome) {
+    char nome[64];
+    for (const char* ip : {"", "abc", "999.1.1.1", "127.0.0", "127.0.0.1.5", " 127.0.0.1"})
+        EXPECT_FALSE(plataforma::resolver_nome(ip, nome, sizeof nome)) << '"' << ip << '"';
+    EXPECT_FALSE(plataforma::resolver_nome(nullptr, nome, sizeof nome));
+    EXPECT_FALSE(plataforma::resolver_nome("127.0.0.1", nome, 0));
+}
+
+TEST(ResolverNome, LoopbackDaMaquinaTemNome) {
+    std::string nome = resolver("127.0.0.1");
+    EXPECT_NE(nome, "<sem nome>");
+    EXPECT_FALSE(nome.empty());
+}
+
+TEST(ResolverNome, NomesDeUmHostsPrivado) {
+    if (!teste::nomes_privados_possiveis()) GTEST_SKIP() << "needs root and unshare";
+    teste::resultado_processo r =
+        teste::executar_com_nomes_privados("ResolverNomeDentro.*", hosts_do_teste);
+    EXPECT_EQ(r.status, 0) << r.saida << r.erros;
+    EXPECT_NE(r.saida.find("[       OK ] ResolverNomeDentro.NomeOficialDoArquivo"),
+              std::string::npos) << r.saida;
+    EXPECT_NE(r.saida.find("[       OK ] ResolverNomeDentro.NomeLongoGuardaOFinal"),
+              std::string::npos) << r.saida;
+}
+
+// The tests below run only inside the private names (see NomesDeUmHostsPrivado).
+
+TEST(ResolverNomeDentro, NomeOficialDoArquivo) {
+    if (!teste::dentro_dos_nomes_privados()) GTEST_SKIP() << "runs inside the private names";
+    EXPECT_EQ(resolver("127.0.0.1"), "localhost");
+    EXPECT_EQ(resolver("127.0.0.2"), "servidor.exemplo.com.br");
+    EXPECT_EQ(resolver("127.0.0.5"), "oficial.exemplo.pt");
+    EXPECT_EQ(resolver("127.0.0.9"), "<sem nome>");
+}
+
+TEST(ResolverNomeDentro, NomeLongoGuardaOFinal) {
+    if (!teste::dentro_dos_nomes_privados()) GTEST_SKIP() << "runs inside the private names";
+    EXPECT_EQ(resolver("127.0.0.2", 10), "lo.com.br");
+    EXPECT_EQ(resolver("127.0.0.2", 24), "servidor.exemplo.com.br");
+    EXPECT_EQ(resolver("127.0.0.2", 23), "ervidor.exemplo.com.br");
+    EXPECT_EQ(resolver("127.0.0.2", 1), "");
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "platform/platform.h"
+
+namespace {
+
+using relogio = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+struct registro_de_ticks {
+    std::atomic<int> chamadas{0};
+    relogio::time_point inicio = relogio::now();
+    relogio::time_point momentos[64];
+    std::atomic<uint32_t> identificador{0};
+    std::atomic<bool> desarmar_no_tick{false};
+    std::atomic<bool> bloquear{false};
+    std::atomic<bool> bloqueado{false};
+    std::atomic<bool> saiu{false};
+};
+
+void anotar(void* contexto) {
+    auto* r = static_cast<registro_de_ticks*>(contexto);
+    int n = r->chamadas.load();
+    if (n < 64) r->momentos[n] = relogio::now();
+    r->chamadas.fetch_add(1);
+    if (r->desarmar_no_tick) plataforma::desarmar_timer(r->identificador);
+    if (!r->bloquear) return;
+    r->bloqueado = true;
+    for (int i = 0; i < 5000 && r->bloquear; ++i) std::this_thread::sleep_for(milliseconds(1));
+    r->saiu = true;
+}
+
+template <typename Condicao>
+bool esperar_ate(Condicao condicao, milliseconds limite = milliseconds(5000)) {
+    relogio::time_point fim = relogio::now() + limite;
+    while (!condicao()) {
+        if (relogio::now() > fim) return false;
+        std::this_thread::sleep_for(milliseconds(1));
+    }
+    return true;
+}
+
+int threads_do_processo() {
+    int total = 0;
+    DIR* pasta = opendir("/proc/self/task");
+    if (pasta == nullptr) return -1;
+    while (dirent* entrada = readdir(pasta)) total += entrada->d_name[0] != '.';
+    closedir(pasta);
+    return total;
+}
+
+long ms_desde(relogio::time_point inicio, relogio::time_point momento) {
+    return std::chrono::duration_cast<milliseconds>(momento - inicio).count();
+}
+
+TEST(TimerPeriodico, ChamaACadaPeriodoAPartirDeUmPeriodoDepoisDeArmado) {
+    registro_de_ticks r;
+    r.inicio = relogio::now();
+    uint32_t id = plataforma::armar_timer(40, true, anotar, &r);
+    ASSERT_NE(id, 0u);
+    ASSERT_TRUE(esperar_ate([&] { return r.chamadas >= 4; }));
+    plataforma::desarmar_timer(id);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_GE(ms_desde(r.inicio, r.momentos[k]), 40 * (k + 1)) << "tick " << k;
+        EXPECT_LT(ms_desde(r.inicio, r.momentos[k]), 40 * (k + 1) + 2000) << "tick " << k;
+    }
+}
+
+TEST(TimerPeriodico, UmDisparoSoChamaUmaVez) {
+    registro_de_ticks r;
+    uint32_t id = plataforma::armar_timer(20, false, anotar, &r);
+    ASSERT_NE(id, 0u);
+    ASSERT_TRUE(esperar_ate([&] { return r.chamadas >= 1; }));
+    std::this_thread::sleep_for(milliseconds(120));
+    EXPECT_EQ(r.chamadas, 1);
+    plataforma::desarmar_timer(id);
+}
+
+TEST(TimerPeriodico, IdentificadoresDistintosERotinaObrigatoria) {
+    registro_de_ticks r;
+    uint32_t a = plataforma::armar_timer(1000, true, anotar, &r);
+    uint32_t b = plataforma::armar_timer(1000, true, anotar, &r);
+    EXPECT_NE(a, 0u);
+    EXPECT_NE(b, 0u);
+    EXPECT_NE(a, b);
+    plataforma::desarmar_timer(a);
+    plataforma::desarmar_timer(b);
+    EXPECT_EQ(plataforma::armar_timer(10, true, nullptr, &r), 0u);
+}
+
+TEST(TimerPeriodico, DesarmadoNaoChamaMais) {
+    registro_de_ticks r;
+    uint32_t id = plataforma::armar_timer(20, true, anotar, &r);
+    ASSERT_TRUE(esperar_ate([&] { return r.chamadas >= 2; }));
+    plataforma::desarmar_timer(id);
+    int no_desarme = r.chamadas;
+    std::this_thread::sleep_for(milliseconds(100));
+    int depois = r.chamadas;
+    EXPECT_LE(depois, no_desarme + 1) << "at most a tick that had already begun";
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_EQ(r.chamadas, depois);
+    plataforma::desarmar_timer(id);
+    plataforma::desarmar_timer(0);
+}
+
+TEST(TimerPeriodico, RotinaDesarmaOProprioTimer) {
+    registro_de_ticks r;
+    r.desarmar_no_tick = true;
+    r.identificador = plataforma::armar_timer(20, true, anotar, &r);
+    ASSERT_NE(r.identificador.load(), 0u);
+    ASSERT_TRUE(esperar_ate([&] { return r.chamadas >= 1; }));
+    std::this_thread::sleep_for(milliseconds(150));
+    EXPECT_EQ(r.chamadas, 1);
+}
+
+TEST(TimerPeriodico, DesarmarNaoEsperaUmaRotinaBloqueada) {
+    registro_de_ticks r;
+    r.bloquear = true;
+    uint32_t id = plataforma::armar_timer(10, true, anotar, &r);
+    ASSERT_TRUE(esperar_ate([&] { return r.bloqueado.load(); }));
+    plataforma::desarmar_timer(id);
+    EXPECT_FALSE(r.saiu) << "disarming waited for the blocked routine";
+    r.bloquear = false;
+    ASSERT_TRUE(esperar_ate([&] { return r.saiu.load(); }));
+    std::this_thread::sleep_for(milliseconds(60));
+    EXPECT_EQ(r.chamadas, 1);
+}
+
+TEST(TimerPeriodico, ThreadsTerminamDepoisDeDesarmadas) {
+    int antes = threads_do_processo();
+    ASSERT_GT(antes, 0);
+    registro_de_ticks r;
+    uint32_t ids[40];
+    for (uint32_t& id : ids) id = plataforma::armar_timer(1000, true, anotar, &r);
+    EXPECT_GE(threads_do_processo(), antes + 40);
+    for (uint32_t id : ids) plataforma::desarmar_timer(id);
+    EXPECT_TRUE(esperar_ate([&] { return threads_do_processo() <= antes; }))
+        << threads_do_processo() << " threads, " << antes << " before";
+    EXPECT_EQ(r.chamadas, 0);
+}
+
+}  // namespace
