@@ -1,0 +1,236 @@
+#include "monitor/sweep.h"
+
+#include <SDL/SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "capture/capture.h"
+#include "capture/location.h"
+#include "capture/processes.h"
+#include "capture/reverse_dns.h"
+#include "monitor/panel.h"
+#include "monitor/tables.h"
+#include "output/datetime.h"
+#include "output/settings.h"
+#include "shell/diagnostico.h"
+#include "shell/startup.h"
+#include "shell/toolkit.h"
+
+int rodada = 0;
+int delay_netstat = 50;
+
+namespace {
+
+leitura_de_conexoes leitura_atual = scan_nestat;
+observador_do_contador observador_atual = nullptr;
+
+using tabela_de_captura = char[linhas_captura][celulas_captura][largura_celula_captura];
+
+// The two readings of one sweep: the capture table just filled and the one
+// that holds the previous reading.
+struct leituras {
+    int corrente;
+    tabela_de_captura& linhas_correntes;
+    int& num_correntes;
+    tabela_de_captura& linhas_anteriores;
+    int& num_anteriores;
+    int anterior() const { return corrente == 0 ? 1 : 0; }
+};
+
+leituras ler_conexoes() {
+    if (chave == 0) {
+        num_netstat_cap = 0;
+        tipo = 0;
+        leitura_atual(0);
+        return {0, netstat_cap, num_netstat_cap, netstat_capx, num_netstat_capx};
+    }
+    num_netstat_capx = 0;
+    tipo = 1;
+    leitura_atual(1);
+    return {1, netstat_capx, num_netstat_capx, netstat_cap, num_netstat_cap};
+}
+
+// Only an event taken in this sweep counts; anything but quit or Escape is dropped.
+resultado_da_varredura evento_da_varredura(bool tirou, const SDL_Event& evento) {
+    if (!tirou) return VARREDURA_SEGUE;
+    if (evento.type == SDL_QUIT) return VARREDURA_SAIDA;
+    if (evento.type == SDL_KEYDOWN && evento.key.keysym.sym == SDLK_ESCAPE)
+        return VARREDURA_ESCAPE;
+    return VARREDURA_SEGUE;
+}
+
+void mostrar_contador(int n, int diferenca) {
+    if (n >= diferenca) diferenca = n;
+    char texto[32];
+    formatar_limitado(texto, sizeof texto, "%d/%d", n, diferenca);
+    // Image, counter and presentation as one step, so the radar's frames never
+    // show the status line without its counter.
+    TravaDaTela trava;
+    apenas_exibir_imagem("bin/A0042.bin", 55, 64);
+    desenha_texto_cores(texto, "fontes/Fonte_03.ttf", 11, screen, 148, 69, 10, 10, 10);
+    apresentar_tela();
+    if (observador_atual) observador_atual(texto);
+}
+
+void resolver_nome_do_host(const char* ip_remoto, char (&nome_dns)[128]) {
+    copiar_celula(ip_a_resolver, ip_remoto);
+    nome_dns[0] = '\0';
+    copiar_celula(dns_resolvido, "NOID");
+    criar_timeout(timeout_dns);
+    copiar_nome_dns(nome_dns, sizeof nome_dns, dns_resolvido);
+    ip_a_resolver[0] = '\0';
+}
+
+// The live table's counters are read by the radar's map pass; they change
+// under the same lock that pass holds.
+void reservar_linha_volatil() {
+    std::lock_guard<std::mutex> trava(trava_banco_volatil);
+    if (lacunas_conexoes_volatil == 0) ++limite_conexoes_volatil;
+    else --lacunas_conexoes_volatil;
+}
+
+void devolver_linha_volatil() {
+    std::lock_guard<std::mutex> trava(trava_banco_volatil);
+    ++lacunas_conexoes_volatil;
+}
+
+// A capture row's seven fields, copied out of the table into working texts.
+struct campos_da_conexao {
+    char ip_local[48], porta_local[48], ip_remoto[48], porta_remota[48], pid[48],
+        nome_processo[48];
+};
+
+campos_da_conexao copiar_campos(char (&linha)[celulas_captura][largura_celula_captura]) {
+    campos_da_conexao c;
+    copiar_celula(c.ip_local, linha[CAP_IP_LOCAL]);
+    copiar_celula(c.porta_local, linha[CAP_PORTA_LOCAL]);
+    copiar_celula(c.ip_remoto, linha[CAP_IP_REMOTO]);
+    copiar_celula(c.porta_remota, linha[CAP_PORTA_REMOTA]);
+    copiar_celula(c.pid, linha[CAP_PID]);
+    copiar_celula(c.nome_processo, linha[CAP_NOME_PROCESSO]);
+    return c;
+}
+
+void tratar_nova_conexao(const campos_da_conexao& c, int corrente) {
+    char nome_dns[128];
+    resolver_nome_do_host(c.ip_remoto, nome_dns);
+
+    texto_fixo<48> sufixo = extenc_ip(nome_dns);
+    local_px = 0;
+    local_py = 0;
+    texto_fixo<128> localidade = definir_a_localidade(c.ip_remoto, sufixo);
+    char mapa_x[48], mapa_y[48];
+    formatar_limitado(mapa_x, sizeof mapa_x, "%d", local_px);
+    formatar_limitado(mapa_y, sizeof mapa_y, "%d", local_py);
+
+    texto_fixo<48> hora = hora_atual(1);
+    texto_fixo<256> caminho_exe = getexe(ler_numero(c.pid));
+    int semelhante =
+        verificar_conexoes_semelhantes_painel(c.ip_remoto, c.porta_remota, c.nome_processo, 0);
+
+    reservar_linha_volatil();
+    liberar_gravacao_banco_voltatil();
+    add_conexao_a_banco_valatil(c.porta_local, c.ip_remoto, c.porta_remota, c.nome_processo,
+                                localidade, mapa_x, mapa_y);
+    if (semelhante) return;
+
+    add_banco_painel(hora, c.ip_local, c.porta_local, c.ip_remoto, c.porta_remota,
+                     c.nome_processo, localidade, nome_dns, caminho_exe, rodada);
+    diagnostico(corrente == 0 ? "PAINEL1:%s:%s %s %s\n" : "PAINEL2:%s:%s %s %s\n",
+                c.ip_remoto, c.porta_remota, c.nome_processo, localidade.c_str());
+    exibir_painel(1);
+}
+
+void tratar_conexao_encerrada(const campos_da_conexao& c) {
+    apenas_exibir_imagem("bin/A0043.bin", 55, 64);
+    liberar_gravacao_banco_voltatil();
+    remove_conexao_de_banco_valatil(c.porta_local, c.ip_remoto, c.porta_remota,
+                                    c.nome_processo);
+    devolver_linha_volatil();
+    informa_desconexao(hora_atual(1), c.porta_local, c.ip_remoto, c.porta_remota,
+                       c.nome_processo);
+    exibir_painel(1);
+}
+
+void procurar_novas(const leituras& l) {
+    int n = 0;
+    for (int i = 0; i < l.num_correntes; ++i) {
+        auto& linha = l.linhas_correntes[i];
+        if (verificar_se_existe(linha[CAP_IP_REMOTO], linha[CAP_PORTA_REMOTA],
+                                linha[CAP_PORTA_LOCAL], l.anterior()))
+            continue;
+        ++n;
+        mostrar_contador(n, l.num_correntes - l.num_anteriores);
+        tratar_nova_conexao(copiar_campos(linha), l.corrente);
+    }
+}
+
+void procurar_encerradas(const leituras& l) {
+    for (int i = 0; i < l.num_anteriores; ++i) {
+        auto& linha = l.linhas_anteriores[i];
+        if (verificar_se_existe(linha[CAP_IP_REMOTO], linha[CAP_PORTA_REMOTA],
+                                linha[CAP_PORTA_LOCAL], l.corrente))
+            continue;
+        tratar_conexao_encerrada(copiar_campos(linha));
+    }
+}
+
+}  // namespace
+
+resultado_da_varredura fazer_varredura() {
+    SDL_Event evento;
+    bool tirou = tirar_evento(&evento) == 1;
+    SDL_Delay(delay_netstat);
+    resultado_da_varredura resultado = evento_da_varredura(tirou, evento);
+    if (resultado != VARREDURA_SEGUE) return resultado;
+
+    leituras l = ler_conexoes();
+    procurar_novas(l);
+    borrachar_bara(1);
+    procurar_encerradas(l);
+    borrachar_bara(1);
+
+    chave = l.corrente == 0 ? 1 : 0;
+    ++rodada;
+    return VARREDURA_SEGUE;
+}
+
+int verificar_conexoes_semelhantes_painel(const char* ip_remoto, const char* porta_remota,
+                                          const char* nome_processo, int) {
+    if (resumo_websites == 0) return 0;
+    texto_fixo<128> bloco = retorna_3_digitos_ip(ip_remoto);
+    int limite = limite_conexoes_volatil < linhas_captura ? limite_conexoes_volatil : linhas_captura;
+    for (int i = 0; i < limite; ++i) {
+        auto& linha = banco_volatil[i];
+        if (ler_numero(linha[VOL_ATIVO]) != 1) continue;
+        if (std::strcmp(retorna_3_digitos_ip(linha[VOL_IP_REMOTO]), bloco) == 0 &&
+            std::strcmp(linha[VOL_NOME_PROCESSO], nome_processo) == 0 &&
+            std::strcmp(linha[VOL_PORTA_REMOTA], porta_remota) == 0)
+            return 1;
+    }
+    return 0;
+}
+
+texto_fixo<128> retorna_3_digitos_ip(const char* ip) {
+    texto_fixo<128> bloco;
+    int ponto = ultima_posicao_caractere(ip, '.');
+    if (ponto > 0) {
+        std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(ponto), bloco.largura - 1);
+        std::memcpy(bloco.s, ip, n);
+        bloco.s[n] = '\0';
+    }
+    return bloco;
+}
+
+int ultima_posicao_caractere(const char* texto, char caractere) {
+    const char* ultimo = std::strrchr(texto, caractere);
+    return ultimo && caractere != '\0' ? static_cast<int>(ultimo - texto) : -1;
+}
+
+void substituir_leitura(leitura_de_conexoes leitura) {
+    leitura_atual = leitura ? leitura : scan_nestat;
+}
+
+void observar_contador(observador_do_contador observador) { observador_atual = observador; }

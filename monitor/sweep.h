@@ -1,0 +1,36 @@
+// One sweep of a scan: a fresh reading of the TCP connections compared with the
+// previous one; new connections are named, located, stored and listed on the
+// panel, closed ones are taken off the live table and marked on the panel.
+#pragma once
+#include "shell/texto.h"
+
+extern int rodada;         // sweeps completed in the current scan
+extern int delay_netstat;  // pause at the start of every sweep, ms
+
+enum resultado_da_varredura { VARREDURA_SEGUE = 0, VARREDURA_SAIDA, VARREDURA_ESCAPE };
+
+// One sweep. A quit request or an Escape taken from the event queue in this
+// sweep ends it at once, before the reading, and is handed back to the caller.
+resultado_da_varredura fazer_varredura();
+
+// 1 when the similarity filter is on and a live connection of the same process
+// to the same remote port lies in the same first three octets; else 0.
+int verificar_conexoes_semelhantes_painel(const char* ip_remoto, const char* porta_remota,
+                                          const char* nome_processo, int reservado);
+
+// The address before its last "." ("203.0.113" for "203.0.113.7"); "" without one.
+texto_fixo<128> retorna_3_digitos_ip(const char* ip);
+
+// Zero-based position of the last `caractere` in `texto`, -1 when absent.
+int ultima_posicao_caractere(const char* texto, char caractere);
+
+// The reading the sweep takes (scan_nestat unless replaced): fills the capture
+// table `tabela` (0 netstat_cap, 1 netstat_capx) and advances its count.
+using leitura_de_conexoes = int (*)(int tabela);
+// Tests feed scripted readings through here; nullptr puts scan_nestat back.
+void substituir_leitura(leitura_de_conexoes leitura);
+
+// Called with every "n/d" counter text as it is drawn on the status line
+// (tests follow the counter through here); nullptr for none.
+using observador_do_contador = void (*)(const char* texto);
+void observar_contador(observador_do_contador observador);

@@ -1,0 +1,232 @@
+#include "output/radar.h"
+
+#include <SDL/SDL_gfxPrimitives.h>
+#include <SDL/SDL_image.h>
+#include <SDL/SDL_rotozoom.h>
+#include <SDL/SDL_ttf.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "monitor/tables.h"
+#include "platform/platform.h"
+#include "shell/startup.h"
+#include "shell/texto.h"
+#include "shell/toolkit.h"
+
+int loops = 1;
+int fazendo_scan = 0;
+int primeiro_scan = 0;
+int delay_radar = 100;
+int taxa_ataualizacao_locais_mapa = 20;
+int x_ponto_partida = 137;
+int y_ponto_partida = 340;
+SDL_Surface* locais_copia = nullptr;
+
+namespace {
+
+constexpr Uint32 cor_das_linhas = 0x00339999;  // RGBA: blue, about 60 % opaque
+
+using relogio = std::chrono::steady_clock;
+
+// How the main thread asks the radar to stop. Never destroyed: the process may
+// exit from either thread while the other still uses it.
+struct controle_do_radar {
+    std::mutex trava;
+    std::condition_variable aviso;
+    bool parada_pedida = false;
+    std::thread* fio = nullptr;
+};
+controle_do_radar& controle() {
+    static auto* c = new controle_do_radar;
+    return *c;
+}
+
+// The main thread reads these between sweeps while this thread writes them.
+void zerar_sinal(int& sinal) { __atomic_store_n(&sinal, 0, __ATOMIC_SEQ_CST); }
+
+struct imagens_do_radar {
+    SDL_Surface* radar = nullptr;       // the image turned every frame
+    SDL_Surface* referencia = nullptr;  // display-format copy; only its height is used
+    SDL_Surface* mapa = nullptr;        // the map background
+};
+
+imagens_do_radar carregar_imagens() {
+    TravaDaTela trava;
+    imagens_do_radar imagens;
+    if (SDL_Surface* bruto = IMG_Load("bin/A0044.bin")) {
+        imagens.referencia = SDL_DisplayFormat(bruto);
+        SDL_FreeSurface(bruto);
+    }
+    imagens.radar = IMG_Load("bin/A0044.bin");
+    imagens.mapa = IMG_Load("bin/A0034.bin");
+    return imagens;
+}
+
+void liberar_imagens(imagens_do_radar& imagens) {
+    TravaDaTela trava;
+    SDL_FreeSurface(imagens.radar);
+    SDL_FreeSurface(imagens.referencia);
+    SDL_FreeSurface(imagens.mapa);
+    imagens = imagens_do_radar{};
+}
+
+void renovar_marcadores() {
+    exib_locais_no_mapa(1);
+    plataforma::dormir_ms(20);
+    SDL_FreeSurface(locais_copia);
+    locais_copia = flip_surface(screen, FLIP_NORMAL);
+}
+
+// Keeps the turned radar centred on where the unturned image lies.
+void colocar_radar(SDL_Surface* girado, const imagens_do_radar& imagens) {
+    const SDL_Surface* base = imagens.referencia ? imagens.referencia : imagens.radar;
+    int d = girado->h / 2 - base->h / 2;
+    apply_surface(0 - d, 100 - d, girado, screen, nullptr);
+}
+
+// Frame steps from the turned radar to the presentation, as one drawing step of
+// the screen so the sweep's drawing never shows a half-built map.
+void desenhar_quadro(const imagens_do_radar& imagens, double angulo, bool com_marcadores) {
+    TravaDaTela trava;
+    if (screen == nullptr) return;
+    SDL_Surface* girado = imagens.radar ? rotozoomSurface(imagens.radar, angulo, 1.0, 0) : nullptr;
+    SDL_Surface* fundo = imagens.mapa ? rotozoomSurface(imagens.mapa, 0.0, 1.0, 0) : nullptr;
+    if (fundo) apply_surface(0, 100, fundo, screen, nullptr);
+    if (com_marcadores) renovar_marcadores();
+    if (locais_copia) {
+        SDL_Rect area_do_mapa = {0, 100, 400, 500};
+        apply_surface(0, 100, locais_copia, screen, &area_do_mapa);
+    }
+    if (girado) colocar_radar(girado, imagens);
+    apresentar_tela();
+    SDL_FreeSurface(girado);
+    SDL_FreeSurface(fundo);
+}
+
+void tratar_evento(const SDL_Event& evento) {
+    if (evento.type == SDL_QUIT) encerrar_processo();
+    if (evento.type == SDL_KEYDOWN && evento.key.keysym.sym == SDLK_ESCAPE) {
+        zerar_sinal(primeiro_scan);
+        zerar_sinal(fazendo_scan);
+    }
+}
+
+// Frames are paced against a monotonic deadline, so time the frame spends
+// drawing or waiting for the screen does not lengthen the scan. A frame late by
+// more than one period drops the backlog instead of racing to catch up.
+// False when a stop was asked for.
+bool esperar_o_quadro(relogio::time_point& prazo) {
+    const auto periodo = std::chrono::milliseconds(delay_radar);
+    prazo += periodo;
+    const auto agora = relogio::now();
+    if (prazo + periodo < agora) prazo = agora;
+    std::unique_lock<std::mutex> trava(controle().trava);
+    return !controle().aviso.wait_until(trava, prazo, [] { return controle().parada_pedida; });
+}
+
+}  // namespace
+
+bool quadro_de_marcadores(relogio_do_radar& r) {
+    bool agora = r.contador_de_quadros == taxa_ataualizacao_locais_mapa;
+    if (agora) r.contador_de_quadros = 0;
+    ++r.contador_de_quadros;
+    return agora;
+}
+
+int concluir_quadro(relogio_do_radar& r) {
+    r.angulo += 1.0;
+    r.angulo += 2.0;
+    if (r.voltas >= loops) zerar_sinal(fazendo_scan);
+    if (r.angulo < 360.0) return -1;
+    r.angulo = 0.0;
+    ++r.voltas;
+    // Turns made after the scan's last one (while the sweep under way ends)
+    // leave the counter at 0.
+    return r.voltas <= loops ? loops - r.voltas : -1;
+}
+
+int rodar_radar_independente(void*) {
+    imagens_do_radar imagens = carregar_imagens();
+    relogio_do_radar r;
+    mostar_dysplay_loop(loops);
+    auto prazo = relogio::now();
+    for (;;) {
+        SDL_Event evento;
+        bool tirou = tirar_evento(&evento) == 1;
+        if (!esperar_o_quadro(prazo)) break;
+        if (tirou) tratar_evento(evento);
+        bool com_marcadores = quadro_de_marcadores(r);
+        desenhar_quadro(imagens, r.angulo, com_marcadores);
+        int restantes = concluir_quadro(r);
+        if (restantes >= 0) mostar_dysplay_loop(restantes);
+    }
+    liberar_imagens(imagens);
+    return 0;
+}
+
+void mostar_dysplay_loop(int restantes) {
+    char texto[16];
+    formatar_limitado(texto, sizeof texto, "%d", restantes);
+    TravaDaTela trava;
+    apenas_exibir_imagem("bin/A0031.bin", 20, 66);
+    desenha_texto_cores(texto, "fontes/Fonte_04.ttf", 13, screen, 20, 66, 10, 10, 10);
+}
+
+void exib_locais_no_mapa(int) {
+    // Screen first, then the live table: the order every thread takes them in.
+    TravaDaTela tela;
+    std::lock_guard<std::mutex> tabela(trava_banco_volatil);
+    __atomic_store_n(&mostrando_locais, 1, __ATOMIC_SEQ_CST);
+    int limite = std::min(limite_conexoes_volatil, linhas_captura);
+    for (int i = 0; i < limite; ++i) {
+        auto& linha = banco_volatil[i];
+        if (ler_numero(linha[VOL_ATIVO]) != 1) continue;
+        funcao_mapa_exibir_xy(ler_numero(linha[VOL_MAPA_X]), ler_numero(linha[VOL_MAPA_Y]));
+    }
+    __atomic_store_n(&mostrando_locais, 0, __ATOMIC_SEQ_CST);
+}
+
+int funcao_mapa_exibir_xy(int x, int y) {
+    TravaDaTela trava;
+    if (!TTF_WasInit() && TTF_Init() == -1) return -1;
+    if (screen == nullptr) return 0;
+    if (x == 0 && y == 0) {
+        x = 241;
+        y = 145;
+    }
+    if (x == 252 && y == 421) {
+        lineColor(screen, 130, 436, 259, 436, cor_das_linhas);
+    } else {
+        lineColor(screen, static_cast<Sint16>(x_ponto_partida), static_cast<Sint16>(y_ponto_partida),
+                  static_cast<Sint16>(x + 7), static_cast<Sint16>(y + 15), cor_das_linhas);
+    }
+    if (my_font_25) desenha_texto_cores_loop("*", my_font_25, screen, x, y, 255, 50, 50);
+    return 0;
+}
+
+void iniciar_radar() {
+    controle_do_radar& c = controle();
+    if (c.fio) return;
+    {
+        std::lock_guard<std::mutex> trava(c.trava);
+        c.parada_pedida = false;
+    }
+    c.fio = new std::thread([] { rodar_radar_independente(nullptr); });
+}
+
+void parar_radar() {
+    controle_do_radar& c = controle();
+    if (!c.fio) return;
+    {
+        std::lock_guard<std::mutex> trava(c.trava);
+        c.parada_pedida = true;
+    }
+    c.aviso.notify_all();
+    c.fio->join();
+    delete c.fio;
+    c.fio = nullptr;
+}

@@ -1,0 +1,52 @@
+// The radar thread of a scan: the radar turning over the world map, the
+// remaining-turns counter, and every 20 frames a marker and a line for each
+// live connection. It also ends the scan after `loops` turns.
+#pragma once
+#include <SDL/SDL.h>
+
+extern int loops;                          // full turns a scan lasts
+extern int fazendo_scan;                   // 1 while a scan runs; only ever cleared here
+extern int primeiro_scan;                  // cleared here on Escape
+extern int delay_radar;                    // ms per frame
+extern int taxa_ataualizacao_locais_mapa;  // frames between two marker redraws
+extern int x_ponto_partida, y_ponto_partida;  // where every map line starts
+extern SDL_Surface* locais_copia;  // last window snapshot with markers; outlives the thread
+
+// The thread's body: frames until parar_radar asks it to stop. Returns 0.
+int rodar_radar_independente(void*);
+
+// The remaining-turns counter at (20, 66); drawn, not presented.
+void mostar_dysplay_loop(int restantes);
+
+// One pass over the live table, a marker for every live row. Holds the live
+// table's lock for the pass.
+void exib_locais_no_mapa(int);
+
+// One line and one "*" marker for the map point (x, y); -1 when the text engine
+// cannot start.
+int funcao_mapa_exibir_xy(int x, int y);
+
+// Starts the radar thread for a scan (loops and the start point already set).
+void iniciar_radar();
+// Asks the thread to stop at its next frame boundary and joins it. Afterwards
+// no lock is held, mostrando_locais is 0 and the thread's images are freed.
+// Harmless when no thread runs. Not to be called while holding the screen lock:
+// the frame under way needs it to finish.
+void parar_radar();
+
+// The frame-by-frame bookkeeping of one run of the thread, apart from drawing
+// and from real time.
+struct relogio_do_radar {
+    double angulo = 40.2;
+    int contador_de_quadros = 0;
+    int voltas = 0;
+};
+
+// True in the frames that redraw the markers (21, 41, 61, ...). Advances the
+// frame counter; call once per frame, before concluir_quadro.
+bool quadro_de_marcadores(relogio_do_radar& relogio);
+
+// The end of a frame: turns the radar 3 degrees, clears fazendo_scan once
+// `loops` turns are done, counts a turn at 360 degrees. Returns the turns still
+// to go when this frame completed a turn, else -1.
+int concluir_quadro(relogio_do_radar& relogio);
