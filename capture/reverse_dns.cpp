@@ -137,7 +137,7 @@ void copiar_nome_dns(char* destino, std::size_t largura, const char* nome) {
     }
     const char* inicio = nome + (tamanho - (largura - 1));
     const char* ponto = inicio[-1] == '.' ? nullptr : std::strchr(inicio, '.');
-    if (ponto != nullptr && ponto[1] != '\0') inicio = ponto + 1;
+    if (ponto != nullptr) inicio = ponto;
     copiar_limitado(destino, largura, inicio);
 }
 

@@ -73,8 +73,9 @@ void criar_timeout(int limite);
 constexpr int limite_consultas_em_curso = 8;
 
 // Copies a host name into a cell of `largura` characters. A name that does not
-// fit keeps its end (the domain, from which the location is derived), starting
-// at a whole label where the kept part contains a dot.
+// fit keeps its end: the domain, from which the location is derived, and the
+// part a user recognises. A label cut in the middle is dropped up to its dot,
+// so the shortened name reads ".label.domain" and shows it was cut.
 void copiar_nome_dns(char* destino, std::size_t largura, const char* nome);
 
 // Tests replace the system's reverse resolver; nullptr puts it back.

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "capture/reverse_dns.h"
+
+namespace {
+
+using relogio = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+class TimerContador : public MultiMediaTimer {
+public:
+    TimerContador(uint32_t atraso, int32_t periodico) : MultiMediaTimer(atraso, periodico, 0) {}
+
+    void run() override {
+        int n = ticks.load();
+        if (n < 16) momentos[n] = relogio::now();
+        ticks.fetch_add(1);
+        if (parar_no_tick) {
+            kill();
+            voltou_do_kill = true;
+        }
+    }
+
+    std::atomic<int> ticks{0};
+    std::atomic<bool> parar_no_tick{false};
+    std::atomic<bool> voltou_do_kill{false};
+    relogio::time_point momentos[16];
+};
+
+template <typename Condicao>
+bool esperar_ate(Condicao condicao, milliseconds limite = milliseconds(5000)) {
+    relogio::time_point fim = relogio::now() + limite;
+    while (!condicao()) {
+        if (relogio::now() > fim) return false;
+        std::this_thread::sleep_for(milliseconds(1));
+    }
+    return true;
+}
+
+long ms_entre(relogio::time_point a, relogio::time_point b) {
+    return std::chrono::duration_cast<milliseconds>(b - a).count();
+}
+
+TEST(MultiMediaTimer, ConstruidoParadoComOsValoresDados) {
+    TimerContador t(250, 0);
+    EXPECT_EQ(t.atraso, 250u);
+    EXPECT_EQ(t.periodico, 0);
+    EXPECT_EQ(t.resolucao, 0u);
+    EXPECT_EQ(t.parado, 1);
+    EXPECT_EQ(mmt.atraso, 100u);
+    EXPECT_EQ(mmt.periodico, 1);
+    EXPECT_EQ(mmt.resolucao, 0u);
+    EXPECT_EQ(mmt.parado, 1);
+}
+
+TEST(MultiMediaTimer, PrimeiroTickUmPeriodoDepoisDoStart) {
+    TimerContador t(100, 1);
+    relogio::time_point inicio = relogio::now();
+    t.start();
+    EXPECT_EQ(t.parado, 0);
+    ASSERT_TRUE(esperar_ate([&] { return t.ticks >= 3; }));
+    t.kill();
+    std::this_thread::sleep_for(milliseconds(20));
+    EXPECT_GE(ms_entre(inicio, t.momentos[0]), 100);
+    EXPECT_LT(ms_entre(inicio, t.momentos[0]), 2000);
+    EXPECT_GE(ms_entre(inicio, t.momentos[1]), 200);
+    EXPECT_GE(ms_entre(inicio, t.momentos[2]), 300);
+}
+
+TEST(MultiMediaTimer, KillDuasVezesParaOsTicks) {
+    TimerContador t(20, 1);
+    t.start();
+    ASSERT_TRUE(esperar_ate([&] { return t.ticks >= 1; }));
+    t.kill();
+    t.kill();
+    EXPECT_EQ(t.parado, 1);
+    int no_kill = t.ticks;
+    std::this_thread::sleep_for(milliseconds(100));
+    int depois = t.ticks;
+    EXPECT_LE(depois, no_kill + 1) << "at most a tick that had already begun";
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_EQ(t.ticks, depois);
+}
+
+TEST(MultiMediaTimer, KillDeDentroDoCallback) {
+    TimerContador t(20, 1);
+    t.parar_no_tick = true;
+    t.start();
+    ASSERT_TRUE(esperar_ate([&] { return t.voltou_do_kill.load(); })) << "kill() from run() hung";
+    std::this_thread::sleep_for(milliseconds(120));
+    EXPECT_EQ(t.ticks, 1);
+    EXPECT_EQ(t.parado, 1);
+    t.kill();
+    EXPECT_EQ(t.parado, 1);
+}
+
+TEST(MultiMediaTimer, StartDeNovoDepoisDoKill) {
+    TimerContador t(20, 1);
+    t.parar_no_tick = true;
+    t.start();
+    ASSERT_TRUE(esperar_ate([&] { return t.ticks >= 1; }));
+    t.start();
+    ASSERT_TRUE(esperar_ate([&] { return t.ticks >= 2; }));
+    std::this_thread::sleep_for(milliseconds(80));
+    EXPECT_EQ(t.ticks, 2);
+}
+
+TEST(MultiMediaTimer, StartSobreStartNaoDeixaUmTimerPerdido) {
+    TimerContador t(20, 1);
+    t.start();
+    t.start();
+    ASSERT_TRUE(esperar_ate([&] { return t.ticks >= 2; }));
+    t.kill();
+    std::this_thread::sleep_for(milliseconds(60));
+    int depois = t.ticks;
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_EQ(t.ticks, depois) << "the first arming still ticks";
+}
+
+TEST(MultiMediaTimer, UmDisparoTicaUmaVezEKillNaoFazNada) {
+    TimerContador t(20, 0);
+    t.start();
+    ASSERT_TRUE(esperar_ate([&] { return t.ticks >= 1; }));
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_EQ(t.ticks, 1);
+    t.kill();
+    EXPECT_EQ(t.parado, 0);
+}
+
+}  // namespace
