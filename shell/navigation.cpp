@@ -1,17 +1,34 @@
 #include "shell/navigation.h"
 
-#include <SDL/SDL.h>
+#include "monitor/home.h"
+#include "shell/menu.h"
+#include "shell/screens.h"
 
-#include "shell/startup.h"
-#include "shell/toolkit.h"
+namespace {
 
-// Until the screens exist the splash stays up until the window is closed.
+int entrar_na_tela(tela escolhida) {
+    switch (escolhida) {
+        case TELA_FERRAMENTAS:
+            return exib_tolls(1);
+        case TELA_CONFIGURACOES:
+            return exib_conf(1);
+        case TELA_CURSO:
+            return exib_tavrel(1);
+        case TELA_HOME:
+            break;
+    }
+    return exib_home(1);
+}
+
+}  // namespace
+
+// Every screen returns here after a tab click, and the chosen screen is
+// entered afresh from here: moving between screens never nests calls.
 void executar_telas() {
-    SDL_Event evento;
+    tela_escolhida = TELA_HOME;
     for (;;) {
-        while (tirar_evento(&evento)) {
-            if (evento.type == SDL_QUIT) encerrar_processo();
-        }
-        SDL_Delay(20);
+        // Only the home screen returns -1 (no text engine); the tab-only menu
+        // then waits for the next tab.
+        if (entrar_na_tela(tela_escolhida) == -1) menu_principal(MENU_SO_ABAS);
     }
 }
