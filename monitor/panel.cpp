@@ -1,0 +1,70 @@
+#include "monitor/panel.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "monitor/tables.h"
+#include "shell/startup.h"
+#include "shell/texto.h"
+#include "shell/toolkit.h"
+
+int py_painel = 135;
+
+namespace {
+
+constexpr int primeira_linha_y = 135;
+constexpr int altura_da_linha = 12;
+constexpr int linhas_visiveis = 28;
+constexpr int colunas_x[] = {410, 457, 557, 615, 710};
+
+struct cor_rgb {
+    int vermelho, verde, azul;
+};
+
+bool endereco_local(const char* ip) {
+    return std::strcmp(ip, "127.0.0.1") == 0 || std::strncmp(ip, "10.", 3) == 0 ||
+           std::strncmp(ip, "192.168", 7) == 0;
+}
+
+cor_rgb cor_da_linha(const char* ip_remoto, const char* porta_remota, const char* ativo) {
+    int b = ler_numero(ativo) != 0 ? 100 : 0;
+    if (endereco_local(ip_remoto)) return {b + 100, b + 100, b + 100};
+    int porta = ler_numero(porta_remota);
+    if (porta == 80 || porta == 443) return {b, b + 100, b};
+    return {b + 150, b + 30, b};
+}
+
+}  // namespace
+
+int mostrar_painel(int y, const char* hora_conexao, const char* ip_remoto,
+                   const char* porta_remota, const char* nome_processo,
+                   const char* localidade, const char* ativo) {
+    TravaDaTela trava;
+    if (!TTF_WasInit() && TTF_Init() == -1) return -1;
+    cor_rgb cor = cor_da_linha(ip_remoto, porta_remota, ativo);
+    const char* colunas[] = {hora_conexao, ip_remoto, porta_remota, nome_processo, localidade};
+    for (int c = 0; c < 5; ++c) {
+        desenha_texto_cores_loop(colunas[c], my_font_10_painel, screen, colunas_x[c], y,
+                                 cor.vermelho, cor.verde, cor.azul);
+    }
+    return 0;
+}
+
+void exibir_painel(int) {
+    // One redraw as one step: the radar's frames never present a panel that is
+    // half drawn, only the empty background the redraw starts from.
+    TravaDaTela trava;
+    py_painel = primeira_linha_y;
+    apenas_exibir_imagem("bin/A0035.bin", 400, 100);
+    int linhas = std::clamp(num_banco_painel, 0, linhas_painel);
+    for (int i = linhas - 1, restantes = linhas_visiveis; i >= 0 && restantes > 0;
+         --i, --restantes) {
+        auto& linha = banco_painel[i];
+        mostrar_painel(py_painel, linha[PAI_HORA_CONEXAO], linha[PAI_IP_REMOTO],
+                       linha[PAI_PORTA_REMOTA], linha[PAI_NOME_PROCESSO],
+                       linha[PAI_LOCALIDADE], linha[PAI_ATIVO]);
+        py_painel += altura_da_linha;
+    }
+}
+
+void borrachar_bara(int) { apenas_exibir_imagem("bin/A0008.bin", 55, 64); }

@@ -1,0 +1,247 @@
+#include "shell/toolkit.h"
+
+#include <SDL/SDL_image.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "shell/startup.h"
+
+TTF_Font* my_font_25 = nullptr;
+TTF_Font* my_font_10_painel = nullptr;
+
+namespace {
+
+// What a file on disk looked like when it was decoded or opened. A cached
+// entry is used only while the file is still there and unchanged, so a file
+// removed or replaced after start-up behaves as if it were read at every call.
+struct marca_do_arquivo {
+    std::filesystem::file_time_type alterado{};
+    std::uintmax_t tamanho = 0;
+    bool operator==(const marca_do_arquivo& o) const {
+        return alterado == o.alterado && tamanho == o.tamanho;
+    }
+};
+
+bool marcar_arquivo(const char* caminho, marca_do_arquivo& marca) {
+    std::error_code erro;
+    marca.tamanho = std::filesystem::file_size(caminho, erro);
+    if (erro) return false;
+    marca.alterado = std::filesystem::last_write_time(caminho, erro);
+    return !erro;
+}
+
+// A small fixed cache of decoded images or open fonts, keyed by file (and
+// size for fonts); the least recently used entry gives way when it is full.
+// Only touched under the screen lock.
+template <typename Recurso, void (*liberar)(Recurso*)>
+class cache_de_arquivos {
+public:
+    Recurso* procurar(const char* caminho, int tamanho, const marca_do_arquivo& marca) {
+        for (auto& e : entradas_) {
+            if (e.recurso == nullptr || e.tamanho != tamanho) continue;
+            if (std::strcmp(e.caminho, caminho) != 0) continue;
+            if (!(e.marca == marca)) {
+                descartar(e);
+                return nullptr;
+            }
+            e.uso = ++relogio_;
+            return e.recurso;
+        }
+        return nullptr;
+    }
+
+    Recurso* guardar(const char* caminho, int tamanho, const marca_do_arquivo& marca,
+                     Recurso* recurso) {
+        if (recurso == nullptr || std::strlen(caminho) >= sizeof entradas_[0].caminho)
+            return recurso;
+        entrada& e = vaga();
+        descartar(e);
+        std::strcpy(e.caminho, caminho);
+        e.tamanho = tamanho;
+        e.marca = marca;
+        e.recurso = recurso;
+        e.uso = ++relogio_;
+        return recurso;
+    }
+
+    // The resources themselves are gone (their library was shut down).
+    void esquecer() {
+        for (auto& e : entradas_) e.recurso = nullptr;
+    }
+
+private:
+    struct entrada {
+        char caminho[512] = {0};
+        int tamanho = 0;
+        marca_do_arquivo marca;
+        Recurso* recurso = nullptr;
+        unsigned long uso = 0;
+    };
+
+    void descartar(entrada& e) {
+        if (e.recurso) liberar(e.recurso);
+        e.recurso = nullptr;
+    }
+
+    entrada& vaga() {
+        entrada* escolhida = &entradas_[0];
+        for (auto& e : entradas_) {
+            if (e.recurso == nullptr) return e;
+            if (e.uso < escolhida->uso) escolhida = &e;
+        }
+        return *escolhida;
+    }
+
+    entrada entradas_[48];
+    unsigned long relogio_ = 0;
+};
+
+cache_de_arquivos<SDL_Surface, SDL_FreeSurface>& imagens() {
+    static auto* cache = new cache_de_arquivos<SDL_Surface, SDL_FreeSurface>;
+    return *cache;
+}
+
+cache_de_arquivos<TTF_Font, TTF_CloseFont>& fontes() {
+    static auto* cache = new cache_de_arquivos<TTF_Font, TTF_CloseFont>;
+    return *cache;
+}
+
+SDL_Surface* imagem_decodificada(const char* arquivo) {
+    marca_do_arquivo marca;
+    if (!marcar_arquivo(arquivo, marca)) return nullptr;
+    if (SDL_Surface* guardada = imagens().procurar(arquivo, 0, marca)) return guardada;
+    return imagens().guardar(arquivo, 0, marca, IMG_Load(arquivo));
+}
+
+bool ttf_pronto() {
+    static bool iniciado_por_nos = false;
+    if (TTF_WasInit()) return true;
+    // Fonts opened before someone shut the library down no longer exist.
+    if (iniciado_por_nos) fontes().esquecer();
+    if (TTF_Init() == -1) return false;
+    iniciado_por_nos = true;
+    return true;
+}
+
+TTF_Font* fonte_aberta(const char* arquivo, int tamanho) {
+    marca_do_arquivo marca;
+    if (!marcar_arquivo(arquivo, marca)) return nullptr;
+    if (TTF_Font* guardada = fontes().procurar(arquivo, tamanho, marca)) return guardada;
+    return fontes().guardar(arquivo, tamanho, marca, TTF_OpenFont(arquivo, tamanho));
+}
+
+SDL_Color cor_de(int vermelho, int verde, int azul) {
+    SDL_Color cor;
+    cor.r = static_cast<Uint8>(vermelho & 0xff);
+    cor.g = static_cast<Uint8>(verde & 0xff);
+    cor.b = static_cast<Uint8>(azul & 0xff);
+    cor.unused = 0;
+    return cor;
+}
+
+void blit_em(SDL_Surface* origem, SDL_Rect* recorte, SDL_Surface* destino, int x, int y) {
+    if (origem == nullptr || destino == nullptr) return;
+    SDL_Rect posicao;
+    posicao.x = static_cast<Sint16>(x);
+    posicao.y = static_cast<Sint16>(y);
+    posicao.w = 0;
+    posicao.h = 0;
+    SDL_BlitSurface(origem, recorte, destino, &posicao);
+}
+
+void desenhar_texto(const char* texto, TTF_Font* fonte, SDL_Surface* destino, int x, int y,
+                    SDL_Color cor) {
+    if (texto == nullptr || texto[0] == '\0' || fonte == nullptr || destino == nullptr) return;
+    SDL_Surface* renderizado = TTF_RenderText_Blended(fonte, texto, cor);
+    blit_em(renderizado, nullptr, destino, x, y);
+    if (renderizado) SDL_FreeSurface(renderizado);
+}
+
+Uint32* endereco_do_pixel(SDL_Surface* superficie, int x, int y) {
+    auto* linha = static_cast<Uint8*>(superficie->pixels) + y * superficie->pitch;
+    return reinterpret_cast<Uint32*>(linha) + x;
+}
+
+// A row-by-row copy of the pixels, any depth; both surfaces have the same
+// size and format.
+void copiar_pixels(SDL_Surface* origem, SDL_Surface* copia) {
+    std::size_t bytes_da_linha =
+        static_cast<std::size_t>(origem->w) * origem->format->BytesPerPixel;
+    for (int y = 0; y < origem->h; ++y) {
+        std::memcpy(static_cast<Uint8*>(copia->pixels) + y * copia->pitch,
+                    static_cast<Uint8*>(origem->pixels) + y * origem->pitch, bytes_da_linha);
+    }
+}
+
+}  // namespace
+
+void apenas_exibir_imagem(const char* arquivo, int x, int y) {
+    TravaDaTela trava;
+    if (arquivo != nullptr) blit_em(imagem_decodificada(arquivo), nullptr, screen, x, y);
+    apresentar_tela();
+}
+
+int desenha_texto_cores(const char* texto, const char* arquivo_fonte, int tamanho,
+                        SDL_Surface* destino, int x, int y, int vermelho, int verde,
+                        int azul) {
+    TravaDaTela trava;
+    if (!ttf_pronto()) return -1;
+    if (arquivo_fonte == nullptr) return 0;
+    TTF_Font* my_font = fonte_aberta(arquivo_fonte, tamanho);
+    desenhar_texto(texto, my_font, destino, x, y, cor_de(vermelho, verde, azul));
+    return 0;
+}
+
+void desenha_texto_cores_loop(const char* texto, TTF_Font* fonte, SDL_Surface* destino,
+                              int x, int y, int vermelho, int verde, int azul) {
+    TravaDaTela trava;
+    desenhar_texto(texto, fonte, destino, x, y, cor_de(vermelho, verde, azul));
+}
+
+SDL_Surface* load_image(std::string arquivo) {
+    TravaDaTela trava;
+    SDL_Surface* carregada = IMG_Load(arquivo.c_str());
+    if (carregada == nullptr) return nullptr;
+    SDL_Surface* convertida = SDL_DisplayFormat(carregada);
+    SDL_FreeSurface(carregada);
+    return convertida;
+}
+
+void apply_surface(int x, int y, SDL_Surface* origem, SDL_Surface* destino,
+                   SDL_Rect* recorte) {
+    TravaDaTela trava;
+    blit_em(origem, recorte, destino, x, y);
+}
+
+Uint32 get_pixel32(SDL_Surface* superficie, int x, int y) {
+    TravaDaTela trava;
+    return *endereco_do_pixel(superficie, x, y);
+}
+
+void put_pixel32(SDL_Surface* superficie, int x, int y, Uint32 pixel) {
+    TravaDaTela trava;
+    *endereco_do_pixel(superficie, x, y) = pixel;
+}
+
+SDL_Surface* flip_surface(SDL_Surface* superficie, int) {
+    TravaDaTela trava;
+    if (superficie == nullptr) return nullptr;
+    const SDL_PixelFormat* f = superficie->format;
+    bool com_chave = (superficie->flags & SDL_SRCCOLORKEY) != 0;
+    SDL_Surface* copia =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, superficie->w, superficie->h, f->BitsPerPixel,
+                             f->Rmask, f->Gmask, f->Bmask, com_chave ? 0 : f->Amask);
+    if (copia == nullptr) return nullptr;
+    bool travar = SDL_MUSTLOCK(superficie);
+    if (travar && SDL_LockSurface(superficie) < 0) {
+        SDL_FreeSurface(copia);
+        return nullptr;
+    }
+    copiar_pixels(superficie, copia);
+    if (travar) SDL_UnlockSurface(superficie);
+    if (com_chave) SDL_SetColorKey(copia, SDL_SRCCOLORKEY | SDL_RLEACCEL, f->colorkey);
+    return copia;
+}
