@@ -43,8 +43,9 @@ const char* const inicio_do_cabecalho =
     "<body>\n"
     "<h1>SCAN QUORVEX</h1>\n";
 
-// The report folder and its two parents, in the order they are made.
+// The report folder and its parents, in the order they are made.
 struct pastas_do_relatorio {
+    char documentos[256];
     char brellstad[256];
     char logs[256];
     char quorvex[sizeof dirqvxlogs];
@@ -65,13 +66,12 @@ bool formar_caminho(char* destino, std::size_t largura, const char* base, const 
 // False, with the user told, when there is no documents folder to form the
 // paths from.
 bool formar_pastas(pastas_do_relatorio& p) {
-    char documentos[256];
-    if (!plataforma::pasta_documentos(documentos, sizeof documentos)) {
+    if (!plataforma::pasta_documentos(p.documentos, sizeof p.documentos)) {
         diagnostico("Error");
         avisar_usuario("A pasta de documentos do usu\xe1rio n\xe3o foi encontrada.", nullptr);
         return false;
     }
-    bool cabem = formar_caminho(p.brellstad, sizeof p.brellstad, documentos, "Brellstad") &&
+    bool cabem = formar_caminho(p.brellstad, sizeof p.brellstad, p.documentos, "Brellstad") &&
                  formar_caminho(p.logs, sizeof p.logs, p.brellstad, "LOGS") &&
                  formar_caminho(p.quorvex, sizeof p.quorvex, p.logs, "QUORVEX");
     if (!cabem) p = pastas_do_relatorio{};
@@ -83,11 +83,13 @@ bool entrar_ou_criar(const char* caminho) {
            (plataforma::mudar_diretorio(caminho) == 0 || plataforma::criar_diretorio(caminho) == 0);
 }
 
-// Makes the report folder current, creating it and its parents when missing.
-// On failure the user is told and `lembrado` is current again.
+// Makes the report folder current, creating it and its parents when missing
+// (the documents folder too: a fresh account may not have one yet). On failure
+// the user is told and `lembrado` is current again.
 bool entrar_na_pasta(const pastas_do_relatorio& p, const char* lembrado) {
-    bool pronta = entrar_ou_criar(p.brellstad) && entrar_ou_criar(p.logs) &&
-                  entrar_ou_criar(p.quorvex) && plataforma::mudar_diretorio(p.quorvex) == 0;
+    bool pronta = entrar_ou_criar(p.documentos) && entrar_ou_criar(p.brellstad) &&
+                  entrar_ou_criar(p.logs) && entrar_ou_criar(p.quorvex) &&
+                  plataforma::mudar_diretorio(p.quorvex) == 0;
     if (pronta) return true;
     diagnostico("\n\n ERROR WORK_DIR");
     avisar_usuario("N\xe3o foi poss\xedvel abrir nem criar a pasta dos relat\xf3rios: ",
