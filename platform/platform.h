@@ -92,7 +92,23 @@ struct conexao_tcp {
 // address, remote port. Returns the number of rows in the system table (which
 // may exceed `capacidade`; only `capacidade` are written), or -1 when the table
 // cannot be read at all.
+// On Linux the table holds the established connections only (the one state
+// the program keeps), IPv4 connections on dual-stack IPv6 sockets included,
+// and at most `maximo_conexoes_tcp` of them.
 int ler_tabela_tcp(conexao_tcp* linhas, int capacidade);
+
+constexpr int maximo_conexoes_tcp = 65536;
+
+// Where the latest reading came from (on Linux "netlink sock_diag", or
+// "/proc/net/tcp" when netlink was refused); "nenhuma" when it failed.
+const char* fonte_da_tabela_tcp();
+
+// Tests read the table as a system that refuses netlink would.
+void recusar_netlink(bool recusar);
+
+// Forgets every socket owner found so far: the next reading looks them all up
+// again, as the program's first reading does.
+void esquecer_donos_de_sockets();
 
 // ---- Processes --------------------------------------------------------------
 
@@ -102,6 +118,17 @@ bool nome_do_processo(int32_t pid, char* destino, std::size_t largura);
 
 // The full path of process `pid`'s executable. False when it cannot be read.
 bool caminho_do_executavel(int32_t pid, char* destino, std::size_t largura);
+
+// Both at once, from one look at the process: `existe` when there is such a
+// process (then `nome` holds its executable's file name, or its command name
+// when the executable cannot be read), `tem_caminho` when `caminho` holds the
+// executable's full path. Texts longer than their widths are cut.
+struct identidade_processo {
+    bool existe;
+    bool tem_caminho;
+};
+identidade_processo identificar_processo(int32_t pid, char* nome, std::size_t largura_nome,
+                                         char* caminho, std::size_t largura_caminho);
 
 // ---- Reverse name resolution -----------------------------------------------
 

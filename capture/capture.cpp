@@ -1,0 +1,120 @@
+#include "capture/capture.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "capture/processes.h"
+#include "monitor/tables.h"
+#include "output/settings.h"
+#include "platform/platform.h"
+#include "shell/diagnostico.h"
+#include "shell/startup.h"
+#include "shell/texto.h"
+
+namespace {
+
+constexpr int largura_dado = 48;  // max_dado: every cell is built in a buffer this wide
+
+plataforma::conexao_tcp linhas_lidas[plataforma::maximo_conexoes_tcp];
+const char* fonte_anunciada = nullptr;
+
+// The diagnostic says where the table comes from at the first reading and
+// whenever that changes (netlink refused, the table unreadable).
+void anunciar_fonte() {
+    const char* fonte = plataforma::fonte_da_tabela_tcp();
+    if (fonte_anunciada != nullptr && std::strcmp(fonte, fonte_anunciada) == 0) return;
+    diagnostico("Tabela TCP: %s\n", fonte);
+    fonte_anunciada = fonte;
+}
+
+// An address kept in network byte order as dotted decimal text.
+void formatar_ip(uint32_t ip, char* destino) {
+    unsigned char b[4];
+    std::memcpy(b, &ip, 4);
+    formatar_limitado(destino, largura_dado, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
+}
+
+int porta_em_ordem_do_host(uint16_t porta) {
+    unsigned char b[2];
+    std::memcpy(b, &porta, 2);
+    return (b[0] << 8) | b[1];
+}
+
+bool comeca_com(const char* ip_remoto, const char* prefixo) {
+    char copia[largura_dado];
+    copiar_limitado(copia, sizeof copia, ip_remoto);
+    return std::strcmp(substring(copia, 0, static_cast<int>(std::strlen(prefixo))), prefixo) == 0;
+}
+
+struct linha_capturada {
+    char celula[7][largura_dado];
+};
+
+void montar_linha(const plataforma::conexao_tcp& c, linha_capturada& l) {
+    formatar_ip(c.ip_local, l.celula[CAP_IP_LOCAL]);
+    formatar_limitado(l.celula[CAP_PORTA_LOCAL], largura_dado, "%d",
+                      porta_em_ordem_do_host(c.porta_local));
+    formatar_limitado(l.celula[CAP_PID], largura_dado, "%d", c.pid);
+    texto_fixo<128> nome = getpro(c.pid);
+    formatar_limitado(l.celula[CAP_NOME_PROCESSO], largura_dado, "%s", nome.c_str());
+    copiar_limitado(l.celula[CAP_MARCADOR], largura_dado, "1");
+}
+
+void gravar(const linha_capturada& l, char (&tabela)[linhas_captura][celulas_captura][largura_celula_captura],
+            int& contagem) {
+    if (contagem < 0 || contagem >= linhas_captura) return;
+    for (int c = 0; c < 7; ++c) copiar_celula(tabela[contagem][c], l.celula[c]);
+    ++contagem;
+}
+
+void manter(const plataforma::conexao_tcp& c, linha_capturada& l) {
+    if (++total_conexoes_scan_estabi > limite_conexoes_scan) mensagem("Limite de conexoes:250");
+    montar_linha(c, l);
+    if (tipo == 0) gravar(l, netstat_cap, num_netstat_cap);
+    if (tipo == 1) gravar(l, netstat_capx, num_netstat_capx);
+}
+
+}  // namespace
+
+char* substring(char* texto, int inicio, int quantidade) {
+    if (texto == nullptr) return texto;
+    std::size_t tamanho = std::strlen(texto);
+    if (inicio < 0 || static_cast<std::size_t>(inicio) > tamanho) inicio = 0;
+    std::size_t resto = tamanho - static_cast<std::size_t>(inicio);
+    std::size_t n = static_cast<unsigned>(quantidade);
+    if (n > resto) n = resto;
+    std::memmove(texto, texto + inicio, n);
+    texto[n] = '\0';
+    return texto;
+}
+
+int conexao_omitida(const char* ip_remoto, const char* porta_remota) {
+    int porta = std::atoi(porta_remota);
+    if (!exibir_http && porta == 80) return 1;
+    if (!exibir_https && porta == 443) return 1;
+    if (!exibir_localhost && std::strcmp(ip_remoto, "127.0.0.1") == 0) return 1;
+    if (!exibir_lan_10 && comeca_com(ip_remoto, "10.")) return 1;
+    if (!exibir_lan_192 && comeca_com(ip_remoto, "192.168")) return 1;
+    return 0;
+}
+
+int scan_nestat(int) {
+    novo_instantaneo_de_processos();
+    int total = plataforma::ler_tabela_tcp(linhas_lidas, plataforma::maximo_conexoes_tcp);
+    anunciar_fonte();
+    if (total < 0) return -1;
+    if (total > plataforma::maximo_conexoes_tcp) total = plataforma::maximo_conexoes_tcp;
+    total_conexoes_scan_estabi = 0;
+    linha_capturada l;
+    for (int i = 0; i < total; ++i) {
+        const plataforma::conexao_tcp& c = linhas_lidas[i];
+        if (c.estado != plataforma::estado_estabelecido) continue;
+        formatar_ip(c.ip_remoto, l.celula[CAP_IP_REMOTO]);
+        formatar_limitado(l.celula[CAP_PORTA_REMOTA], largura_dado, "%d",
+                          porta_em_ordem_do_host(c.porta_remota));
+        if (conexao_omitida(l.celula[CAP_IP_REMOTO], l.celula[CAP_PORTA_REMOTA])) continue;
+        manter(c, l);
+    }
+    return 0;
+}

@@ -1,0 +1,18 @@
+// One reading of the system's IPv4 TCP connection table into a capture table.
+#pragma once
+
+// One reading into the capture table that `tipo` names (the caller stores the
+// same number in `tipo`, passes it as `n` and empties that table first): the
+// established connections that the display filters do not omit. The 251st
+// kept connection ends the program with "Limite de conexoes:250". Returns 0
+// after a reading, -1 when the table could not be read (nothing written).
+int scan_nestat(int n);
+
+// Cuts `texto` in place to `quantidade` characters from `inicio` and returns
+// it. A start outside the text counts as 0; a count beyond the text (or a
+// negative one) means up to the end.
+char* substring(char* texto, int inicio, int quantidade);
+
+// 1 when the display filters omit a connection to this remote address and
+// port (texts as in the capture row), else 0. Only the remote side counts.
+int conexao_omitida(const char* ip_remoto, const char* porta_remota);

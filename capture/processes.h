@@ -1,0 +1,17 @@
+// Names of the process that owns a connection.
+#pragma once
+#include "shell/texto.h"
+
+// The executable's file name of process `pid`, or "None" when there is no
+// such process.
+texto_fixo<128> getpro(int pid);
+
+// The full path of process `pid`'s executable, or "Not" when it cannot be read.
+texto_fixo<256> getexe(int pid);
+
+// Starts the process snapshot of a new reading. Until the next one, getpro and
+// getexe answer for a process as it was when they first asked about it in this
+// reading, so the capture's names and the sweep's paths of one reading agree
+// even for a process that exits in between; each process is looked at once
+// per reading, however many connections it owns.
+void novo_instantaneo_de_processos();
