@@ -28,8 +28,11 @@ struct estado_timer {
     relogio::time_point primeiro_prazo;
 };
 
+// Never destroyed: a detached timer thread may still use it while the process
+// exits.
+using mapa_de_timers = std::unordered_map<uint32_t, std::shared_ptr<estado_timer>>;
 std::mutex trava_registro;
-std::unordered_map<uint32_t, std::shared_ptr<estado_timer>> registro;
+mapa_de_timers& registro = *new mapa_de_timers;
 uint32_t ultimo_identificador = 0;
 
 uint32_t registrar(const std::shared_ptr<estado_timer>& estado) {

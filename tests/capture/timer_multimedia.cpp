@@ -11,26 +11,6 @@ namespace {
 using relogio = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-class TimerContador : public MultiMediaTimer {
-public:
-    TimerContador(uint32_t atraso, int32_t periodico) : MultiMediaTimer(atraso, periodico, 0) {}
-
-    void run() override {
-        int n = ticks.load();
-        if (n < 16) momentos[n] = relogio::now();
-        ticks.fetch_add(1);
-        if (parar_no_tick) {
-            kill();
-            voltou_do_kill = true;
-        }
-    }
-
-    std::atomic<int> ticks{0};
-    std::atomic<bool> parar_no_tick{false};
-    std::atomic<bool> voltou_do_kill{false};
-    relogio::time_point momentos[16];
-};
-
 template <typename Condicao>
 bool esperar_ate(Condicao condicao, milliseconds limite = milliseconds(5000)) {
     relogio::time_point fim = relogio::now() + limite;
@@ -40,6 +20,35 @@ bool esperar_ate(Condicao condicao, milliseconds limite = milliseconds(5000)) {
     }
     return true;
 }
+
+class TimerContador : public MultiMediaTimer {
+public:
+    TimerContador(uint32_t atraso, int32_t periodico) : MultiMediaTimer(atraso, periodico, 0) {}
+
+    // A tick that had already begun may still be inside run().
+    ~TimerContador() {
+        kill();
+        std::this_thread::sleep_for(milliseconds(10));
+        esperar_ate([&] { return saidas == ticks; });
+    }
+
+    void run() override {
+        int n = ticks.load();
+        if (n < 16) momentos[n] = relogio::now();
+        ticks.fetch_add(1);
+        if (parar_no_tick) {
+            kill();
+            voltou_do_kill = true;
+        }
+        saidas.fetch_add(1);
+    }
+
+    std::atomic<int> ticks{0};
+    std::atomic<int> saidas{0};
+    std::atomic<bool> parar_no_tick{false};
+    std::atomic<bool> voltou_do_kill{false};
+    relogio::time_point momentos[16];
+};
 
 long ms_entre(relogio::time_point a, relogio::time_point b) {
     return std::chrono::duration_cast<milliseconds>(b - a).count();
