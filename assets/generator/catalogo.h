@@ -1,0 +1,27 @@
+// The 46 pictures: their number, size, storage kind and the drawing that makes each.
+#pragma once
+#include "imagem.h"
+#include "paleta.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gerador {
+
+struct imagem_do_programa {
+    int numero;          // A00nn
+    int largura, altura;
+    tipo_imagem tipo;
+    cor fundo;           // what shows beneath transparent or keyed parts
+    std::function<void(SDL_Surface*, const fontes&)> desenhar;
+};
+
+std::vector<imagem_do_programa> catalogo();
+
+std::string nome_do_arquivo(int numero);  // "A0007.bin"
+
+// Draws and writes every picture; returns the number that failed.
+int gerar_todas(const std::string& pasta_bin, const fontes& f);
+
+}  // namespace gerador
