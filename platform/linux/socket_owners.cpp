@@ -87,7 +87,13 @@ struct entrada_dirent64 {
     char d_name[1];
 };
 
-alignas(8) char entradas[32 * 1024];
+// One buffer for the list of processes and one for the descriptors of the
+// process being looked through: the two listings are read nested.
+struct bloco_de_entradas {
+    alignas(8) char bytes[32 * 1024];
+};
+bloco_de_entradas entradas_de_processos;
+bloco_de_entradas entradas_de_descritores;
 
 bool nome_numerico(const char* nome, int32_t* numero) {
     if (*nome < '0' || *nome > '9') return false;
@@ -103,12 +109,12 @@ bool nome_numerico(const char* nome, int32_t* numero) {
 // Calls `visitar(numero)` for every numeric entry of the directory `fd` until
 // it returns false.
 template <typename F>
-void numeros_do_diretorio(int fd, F visitar) {
+void numeros_do_diretorio(int fd, bloco_de_entradas& bloco, F visitar) {
     for (;;) {
-        ssize_t lidos = getdents64(fd, entradas, sizeof entradas);
+        ssize_t lidos = getdents64(fd, bloco.bytes, sizeof bloco.bytes);
         if (lidos <= 0) return;
         for (ssize_t pos = 0; pos < lidos;) {
-            auto* e = reinterpret_cast<entrada_dirent64*>(entradas + pos);
+            auto* e = reinterpret_cast<entrada_dirent64*>(bloco.bytes + pos);
             pos += e->d_reclen;
             int32_t numero;
             if (nome_numerico(e->d_name, &numero) && !visitar(numero)) return;
@@ -134,7 +140,7 @@ bool varrer_processo(tabela_de_donos& tabela, int32_t pid) {
     int dir = open(caminho, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return true;
     char nome[16];
-    numeros_do_diretorio(dir, [&](int32_t fd) {
+    numeros_do_diretorio(dir, entradas_de_descritores, [&](int32_t fd) {
         std::snprintf(nome, sizeof nome, "%d", fd);
         uint64_t inode;
         if (!socket_do_link(dir, nome, &inode)) return true;
@@ -164,7 +170,7 @@ int reunir_donos_conhecidos(tabela_de_donos& tabela, const diag::socket_tcp* soc
 void varrer_todos(tabela_de_donos& tabela, int ja_varridos) {
     int dir = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return;
-    numeros_do_diretorio(dir, [&](int32_t pid) {
+    numeros_do_diretorio(dir, entradas_de_processos, [&](int32_t pid) {
         if (std::binary_search(donos_conhecidos, donos_conhecidos + ja_varridos, pid))
             return true;
         return varrer_processo(tabela, pid);

@@ -1,0 +1,268 @@
+// The connection table read from the kernel, with owners, over real loopback
+// connections opened by the test.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/linux/proc_parsers.h"
+#include "platform/platform.h"
+#include "platform/tcp_loopback.h"
+
+using plataforma::conexao_tcp;
+
+namespace {
+
+std::vector<conexao_tcp> ler_tabela() {
+    static conexao_tcp linhas[plataforma::maximo_conexoes_tcp];
+    int n = plataforma::ler_tabela_tcp(linhas, plataforma::maximo_conexoes_tcp);
+    EXPECT_GE(n, 0);
+    return std::vector<conexao_tcp>(linhas, linhas + std::max(n, 0));
+}
+
+// The row whose local and remote ports (host order) are these, or nullptr.
+const conexao_tcp* achar(const std::vector<conexao_tcp>& linhas, uint16_t local,
+                         uint16_t remota) {
+    for (const conexao_tcp& c : linhas) {
+        if (ntohs(c.porta_local) == local && ntohs(c.porta_remota) == remota) return &c;
+    }
+    return nullptr;
+}
+
+int linhas_com_porta_local(const std::vector<conexao_tcp>& linhas, uint16_t porta) {
+    int n = 0;
+    for (const conexao_tcp& c : linhas) n += ntohs(c.porta_local) == porta;
+    return n;
+}
+
+// True when /proc/net/tcp lists a connection at local port `porta` in the
+// kernel's state `estado` (6 time-wait).
+bool kernel_tem(uint16_t porta, int estado) {
+    std::ifstream arquivo("/proc/net/tcp");
+    std::string linha;
+    while (std::getline(arquivo, linha)) {
+        plataforma::proc::linha_tcp l;
+        if (plataforma::proc::ler_linha_tcp(linha.c_str(), &l) && l.porta_local == porta &&
+            l.estado_linux == estado)
+            return true;
+    }
+    return false;
+}
+
+// A child process that keeps only `fd` open and waits until told to end.
+struct filho_com_socket {
+    pid_t pid = -1;
+    int aviso = -1;
+    explicit filho_com_socket(int fd) {
+        int tubo[2];
+        if (pipe(tubo) != 0) return;
+        pid = fork();
+        if (pid == 0) {
+            for (int outro = 3; outro < 1024; ++outro) {
+                if (outro != fd && outro != tubo[0]) close(outro);
+            }
+            char c;
+            while (read(tubo[0], &c, 1) < 0) {
+            }
+            _exit(0);
+        }
+        close(tubo[0]);
+        aviso = tubo[1];
+    }
+    void encerrar() {
+        if (pid <= 0) return;
+        close(aviso);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+    ~filho_com_socket() { encerrar(); }
+};
+
+TEST(TabelaTcp, AchaOsDoisLadosComPortasEDono) {
+    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
+    ASSERT_TRUE(ouvinte.pronto());
+    auto par = loopback::conectar(ouvinte, "127.0.0.1");
+    ASSERT_TRUE(par.pronto());
+    auto linhas = ler_tabela();
+    const conexao_tcp* cliente = achar(linhas, par.porta_cliente, par.porta_servidor);
+    const conexao_tcp* servidor = achar(linhas, par.porta_servidor, par.porta_cliente);
+    ASSERT_NE(cliente, nullptr);
+    ASSERT_NE(servidor, nullptr);
+    EXPECT_EQ(cliente->estado, plataforma::estado_estabelecido);
+    EXPECT_EQ(cliente->ip_local, loopback::endereco("127.0.0.1"));
+    EXPECT_EQ(cliente->ip_remoto, loopback::endereco("127.0.0.1"));
+    EXPECT_EQ(cliente->pid, getpid());
+    EXPECT_EQ(servidor->pid, getpid());
+    EXPECT_EQ(plataforma::fonte_da_tabela_tcp(), std::string("netlink sock_diag"));
+}
+
+TEST(TabelaTcp, DuplaPilhaAparececomoIPv4) {
+    auto ouvinte = loopback::ouvinte::dupla_pilha();
+    ASSERT_TRUE(ouvinte.pronto());
+    auto par = loopback::conectar(ouvinte, "127.0.0.2");
+    ASSERT_TRUE(par.pronto());
+    auto linhas = ler_tabela();
+    const conexao_tcp* aceito = achar(linhas, par.porta_servidor, par.porta_cliente);
+    ASSERT_NE(aceito, nullptr);
+    EXPECT_EQ(aceito->ip_local, loopback::endereco("127.0.0.2"));
+    EXPECT_EQ(aceito->ip_remoto, loopback::endereco("127.0.0.1"));
+    EXPECT_EQ(aceito->pid, getpid());
+    EXPECT_EQ(linhas_com_porta_local(linhas, par.porta_servidor), 1);
+}
+
+TEST(TabelaTcp, OuvinteETimeWaitNaoEntram) {
+    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
+    auto par = loopback::conectar(ouvinte, "127.0.0.1");
+    ASSERT_TRUE(par.pronto());
+    uint16_t porta_fechada = par.porta_cliente;
+    par.cliente.fechar();
+    par.servidor.fechar();
+    for (int i = 0; i < 100 && !kernel_tem(porta_fechada, 6); ++i) usleep(10000);
+    ASSERT_TRUE(kernel_tem(porta_fechada, 6)) << "no time-wait to look at";
+    auto linhas = ler_tabela();
+    EXPECT_EQ(linhas_com_porta_local(linhas, porta_fechada), 0);
+    EXPECT_EQ(linhas_com_porta_local(linhas, ouvinte.porta()), 0);
+    for (const conexao_tcp& c : linhas) EXPECT_EQ(c.estado, plataforma::estado_estabelecido);
+}
+
+TEST(TabelaTcp, OrdenadaComoATabelaDoSistema) {
+    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.3");
+    auto pares = loopback::conectar_varios(ouvinte, "127.0.0.3", 20);
+    ASSERT_EQ(pares.size(), 20u);
+    auto linhas = ler_tabela();
+    auto chave = [](const conexao_tcp& c) {
+        return std::make_tuple(ntohl(c.ip_local), ntohs(c.porta_local), ntohl(c.ip_remoto),
+                               ntohs(c.porta_remota));
+    };
+    for (size_t i = 1; i < linhas.size(); ++i) {
+        EXPECT_LT(chave(linhas[i - 1]), chave(linhas[i])) << "row " << i;
+    }
+}
+
+TEST(TabelaTcp, SoEscreveACapacidadeMasContaTudo) {
+    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
+    auto par = loopback::conectar(ouvinte, "127.0.0.1");
+    ASSERT_TRUE(par.pronto());
+    conexao_tcp linhas[2];
+    std::memset(linhas, 0x5a, sizeof linhas);
+    int n = plataforma::ler_tabela_tcp(linhas, 1);
+    EXPECT_GE(n, 2);
+    EXPECT_EQ(linhas[0].estado, plataforma::estado_estabelecido);
+    EXPECT_EQ(linhas[1].estado, 0x5a5a5a5a);
+}
+
+TEST(TabelaTcp, SemNetlinkLeDoProcComOMesmoResultado) {
+    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
+    auto par4 = loopback::conectar(ouvinte, "127.0.0.1");
+    auto dupla = loopback::ouvinte::dupla_pilha();
+    auto par6 = loopback::conectar(dupla, "127.0.0.1");
+    ASSERT_TRUE(par4.pronto() && par6.pronto());
+    auto por_netlink = ler_tabela();
+    plataforma::recusar_netlink(true);
+    auto por_proc = ler_tabela();
+    std::string fonte = plataforma::fonte_da_tabela_tcp();
+    plataforma::recusar_netlink(false);
+    EXPECT_EQ(fonte, "/proc/net/tcp");
+    for (const auto* par : {&par4, &par6}) {
+        const conexao_tcp* a = achar(por_netlink, par->porta_servidor, par->porta_cliente);
+        const conexao_tcp* b = achar(por_proc, par->porta_servidor, par->porta_cliente);
+        ASSERT_NE(a, nullptr);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(std::memcmp(a, b, sizeof *a), 0);
+        EXPECT_EQ(b->pid, getpid());
+    }
+    ler_tabela();
+    EXPECT_EQ(plataforma::fonte_da_tabela_tcp(), std::string("netlink sock_diag"));
+}
+
+TEST(DonosDeSockets, SocketPassadoAOutroProcessoMudaDeDono) {
+    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
+    auto par = loopback::conectar(ouvinte, "127.0.0.1");
+    ASSERT_TRUE(par.pronto());
+    EXPECT_EQ(achar(ler_tabela(), par.porta_cliente, par.porta_servidor)->pid, getpid());
+    filho_com_socket filho(par.cliente.fd());
+    ASSERT_GT(filho.pid, 0);
+    par.cliente.fechar();
+    // Cached owners are checked a few at a time; within a few dozen readings
+    // the new owner shows.
+    int32_t dono = 0;
+    for (int i = 0; i < 60 && dono != filho.pid; ++i) {
+        const conexao_tcp* c = achar(ler_tabela(), par.porta_cliente, par.porta_servidor);
+        ASSERT_NE(c, nullptr);
+        dono = c->pid;
+    }
+    EXPECT_EQ(dono, filho.pid);
+    filho.encerrar();
+    for (int i = 0; i < 100 && achar(ler_tabela(), par.porta_cliente, par.porta_servidor); ++i)
+        usleep(10000);
+    EXPECT_EQ(achar(ler_tabela(), par.porta_cliente, par.porta_servidor), nullptr)
+        << "the connection closed with its last owner";
+}
+
+// A socket that no process holds (it travels in a message on a local socket)
+// has no owner to read; once a process holds it again it is found, after the
+// second the cache waits before looking again.
+TEST(DonosDeSockets, SemDonoLegivelDaZeroEDepoisReencontra) {
+    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
+    auto par = loopback::conectar(ouvinte, "127.0.0.1");
+    ASSERT_TRUE(par.pronto());
+    int local[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, local), 0);
+    char byte = 'x';
+    iovec iov{&byte, 1};
+    alignas(cmsghdr) char controle[CMSG_SPACE(sizeof(int))];
+    msghdr msg{};
+    msg.msg_iov = &iov;
+    msg.msg_iovlen = 1;
+    msg.msg_control = controle;
+    msg.msg_controllen = sizeof controle;
+    cmsghdr* c = CMSG_FIRSTHDR(&msg);
+    c->cmsg_level = SOL_SOCKET;
+    c->cmsg_type = SCM_RIGHTS;
+    c->cmsg_len = CMSG_LEN(sizeof(int));
+    int enviado = par.cliente.fd();
+    std::memcpy(CMSG_DATA(c), &enviado, sizeof enviado);
+    ASSERT_EQ(sendmsg(local[0], &msg, 0), 1);
+    par.cliente.fechar();
+
+    plataforma::esquecer_donos_de_sockets();
+    const conexao_tcp* em_transito = achar(ler_tabela(), par.porta_cliente, par.porta_servidor);
+    ASSERT_NE(em_transito, nullptr);
+    EXPECT_EQ(em_transito->pid, 0);
+
+    ASSERT_EQ(recvmsg(local[1], &msg, 0), 1);
+    int recebido;
+    std::memcpy(&recebido, CMSG_DATA(CMSG_FIRSTHDR(&msg)), sizeof recebido);
+    loopback::descritor de_volta(recebido);
+    EXPECT_EQ(achar(ler_tabela(), par.porta_cliente, par.porta_servidor)->pid, 0)
+        << "looked for again only after a second";
+    usleep(1100 * 1000);
+    EXPECT_EQ(achar(ler_tabela(), par.porta_cliente, par.porta_servidor)->pid, getpid());
+    close(local[0]);
+    close(local[1]);
+}
+
+TEST(DonosDeSockets, CacheFrioEQuenteDaoOsMesmosDonos) {
+    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
+    auto pares = loopback::conectar_varios(ouvinte, "127.0.0.1", 10);
+    ASSERT_EQ(pares.size(), 10u);
+    filho_com_socket filho(pares[3].cliente.fd());
+    pares[3].cliente.fechar();
+    plataforma::esquecer_donos_de_sockets();
+    auto frio = ler_tabela();
+    auto quente = ler_tabela();
+    for (const auto& par : pares) {
+        const conexao_tcp* a = achar(frio, par.porta_cliente, par.porta_servidor);
+        const conexao_tcp* b = achar(quente, par.porta_cliente, par.porta_servidor);
+        ASSERT_NE(a, nullptr);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(a->pid, b->pid);
+    }
+    EXPECT_EQ(achar(frio, pares[3].porta_cliente, pares[3].porta_servidor)->pid, filho.pid);
+    EXPECT_EQ(achar(frio, pares[4].porta_cliente, pares[4].porta_servidor)->pid, getpid());
+}
+
+}  // namespace
