@@ -210,7 +210,8 @@ int funcao_mapa_exibir_xy(int x, int y) {
 
 void iniciar_radar() {
     controle_do_radar& c = controle();
-    if (c.fio) return;
+    // A thread left from an earlier scan would keep that scan's turn count.
+    if (c.fio) parar_radar();
     {
         std::lock_guard<std::mutex> trava(c.trava);
         c.parada_pedida = false;

@@ -1,0 +1,346 @@
+// The sweep against scripted readings (a stand-in reading feeding the capture
+// tables, a stand-in resolver and clock), and once over real loopback
+// connections through the real capture.
+#include <gtest/gtest.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_ttf.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "capture/reverse_dns.h"
+#include "monitor/sweep.h"
+#include "monitor/tables.h"
+#include "output/settings.h"
+#include "platform/platform.h"
+#include "shell/startup.h"
+#include "shell/toolkit.h"
+
+namespace {
+
+struct linha {
+    std::string ip_local, porta_local, ip_remoto, porta_remota, pid, nome;
+};
+
+std::vector<std::vector<linha>> leituras_roteiro;
+std::size_t proxima_leitura = 0;
+int leituras_feitas = 0;
+
+int leitura_roteirizada(int tabela) {
+    ++leituras_feitas;
+    if (proxima_leitura >= leituras_roteiro.size()) return 0;
+    auto& linhas = tabela == 0 ? netstat_cap : netstat_capx;
+    int& num = tabela == 0 ? num_netstat_cap : num_netstat_capx;
+    for (const linha& l : leituras_roteiro[proxima_leitura]) {
+        auto& celulas = linhas[num++];
+        copiar_celula(celulas[CAP_IP_LOCAL], l.ip_local.c_str());
+        copiar_celula(celulas[CAP_PORTA_LOCAL], l.porta_local.c_str());
+        copiar_celula(celulas[CAP_IP_REMOTO], l.ip_remoto.c_str());
+        copiar_celula(celulas[CAP_PORTA_REMOTA], l.porta_remota.c_str());
+        copiar_celula(celulas[CAP_PID], l.pid.c_str());
+        copiar_celula(celulas[CAP_NOME_PROCESSO], l.nome.c_str());
+        copiar_celula(celulas[CAP_MARCADOR], "1");
+    }
+    ++proxima_leitura;
+    return 0;
+}
+
+// Every public address has a German name, so the location is real and fixed.
+bool resolvedor_alemao(const char* ip, char* destino, std::size_t largura) {
+    if (std::strcmp(ip, "127.0.0.1") == 0) copiar_limitado(destino, largura, "localhost");
+    else formatar_limitado(destino, largura, "h%s.example.de", ip);
+    return true;
+}
+
+plataforma::hora_local hora_fixa{2026, 12, 1, 7, 9, 5, 3, 0};
+plataforma::hora_local relogio_fixo() { return hora_fixa; }
+
+std::vector<std::string> contadores;
+void guardar_contador(const char* texto) { contadores.emplace_back(texto); }
+
+linha conexao(int n, const char* ip_remoto = nullptr, const char* porta_remota = "443",
+              const char* nome = "curl") {
+    std::string remoto = ip_remoto ? ip_remoto : "203.0.113." + std::to_string(n);
+    return {"192.168.0.2", std::to_string(41000 + n), remoto, porta_remota,
+            std::to_string(getpid()), nome};
+}
+
+void garantir_tela() {
+    if (screen) return;
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    SDL_Init(SDL_INIT_VIDEO);
+    screen = SDL_SetVideoMode(800, 500, 32, SDL_SWSURFACE);
+}
+
+class Varredura : public ::testing::Test {
+protected:
+    void SetUp() override {
+        garantir_tela();
+        if (!TTF_WasInit()) TTF_Init();
+        if (!my_font_10_painel) my_font_10_painel = TTF_OpenFont("fontes/Fonte_03.ttf", 10);
+        leituras_roteiro.clear();
+        proxima_leitura = 0;
+        leituras_feitas = 0;
+        contadores.clear();
+        substituir_leitura(leitura_roteirizada);
+        substituir_resolvedor(resolvedor_alemao);
+        plataforma::substituir_relogio(relogio_fixo);
+        observar_contador(guardar_contador);
+        hora_fixa.hora = 9;
+        hora_fixa.minuto = 5;
+        resumo_websites = 0;
+        esvaziar_tabela_captura(0);
+        esvaziar_tabela_captura(1);
+        esvaziar_banco_painel();
+        esvaziar_banco_volatil();
+        chave = 0;
+        tipo = 0;
+        rodada = 0;
+        SDL_Event evento;
+        while (SDL_PollEvent(&evento)) {
+        }
+    }
+    void TearDown() override {
+        substituir_leitura(nullptr);
+        substituir_resolvedor(nullptr);
+        plataforma::substituir_relogio(nullptr);
+        observar_contador(nullptr);
+    }
+
+    std::string varrer() {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(fazer_varredura(), VARREDURA_SEGUE);
+        return testing::internal::GetCapturedStdout();
+    }
+    static std::string celula(int i, celula_painel c) { return banco_painel[i][c]; }
+    static int vivas() {
+        int n = 0;
+        for (int i = 0; i < linhas_captura; ++i) n += ler_numero(banco_volatil[i][VOL_ATIVO]) == 1;
+        return n;
+    }
+};
+
+TEST_F(Varredura, PrimeiraLeituraDeDozeContaAte12E2ConexaoNovaDepois) {
+    std::vector<linha> doze;
+    for (int i = 1; i <= 12; ++i) doze.push_back(conexao(i));
+    leituras_roteiro.push_back(doze);
+    doze.push_back(conexao(13));
+    leituras_roteiro.push_back(doze);
+
+    varrer();
+    std::vector<std::string> esperados;
+    for (int i = 1; i <= 12; ++i) esperados.push_back(std::to_string(i) + "/12");
+    EXPECT_EQ(contadores, esperados);
+    ASSERT_EQ(num_banco_painel, 12);
+    for (int i = 0; i < 12; ++i) EXPECT_EQ(celula(i, PAI_NOVA_CONEXAO), "0") << i;
+    EXPECT_EQ(rodada, 1);
+    EXPECT_EQ(chave, 1);
+
+    contadores.clear();
+    varrer();
+    EXPECT_EQ(contadores, std::vector<std::string>{"1/1"});
+    ASSERT_EQ(num_banco_painel, 13);
+    EXPECT_EQ(celula(12, PAI_NOVA_CONEXAO), "1");
+    EXPECT_EQ(celula(12, PAI_IP_REMOTO), "203.0.113.13");
+    EXPECT_EQ(rodada, 2);
+    EXPECT_EQ(chave, 0);
+}
+
+TEST_F(Varredura, LinhaDoPainelCompleta) {
+    leituras_roteiro.push_back({conexao(1)});
+    varrer();
+    ASSERT_EQ(num_banco_painel, 1);
+    EXPECT_EQ(celula(0, PAI_IP_LOCAL), "192.168.0.2");
+    EXPECT_EQ(celula(0, PAI_PORTA_LOCAL), "41001");
+    EXPECT_EQ(celula(0, PAI_IP_REMOTO), "203.0.113.1");
+    EXPECT_EQ(celula(0, PAI_PORTA_REMOTA), "443");
+    EXPECT_EQ(celula(0, PAI_NOME_PROCESSO), "curl");
+    EXPECT_EQ(celula(0, PAI_NOME_DNS), "h203.0.113.1.example.de");
+    EXPECT_EQ(celula(0, PAI_LOCALIDADE), "Germany");
+    EXPECT_EQ(celula(0, PAI_HORA_CONEXAO), "09:05");
+    EXPECT_EQ(celula(0, PAI_HORA_DESCONEXAO), "none");
+    EXPECT_EQ(celula(0, PAI_ATIVO), "1");
+    char exe[512];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    ASSERT_GT(n, 0);
+    exe[n] = '\0';
+    EXPECT_EQ(celula(0, PAI_CAMINHO_EXE), exe);
+    EXPECT_STREQ(banco_volatil[0][VOL_MAPA_X], "190");
+    EXPECT_STREQ(banco_volatil[0][VOL_MAPA_Y], "243");
+    EXPECT_STREQ(banco_volatil[0][VOL_LOCALIDADE], "Germany");
+    EXPECT_STREQ(ip_a_resolver, "");
+}
+
+TEST_F(Varredura, TresNovasETresEncerradasContam1_1Ate3_3) {
+    leituras_roteiro.push_back({conexao(1), conexao(2), conexao(3)});
+    leituras_roteiro.push_back({conexao(4), conexao(5), conexao(6)});
+    varrer();
+    contadores.clear();
+    hora_fixa.minuto = 17;
+    varrer();
+    EXPECT_EQ(contadores, (std::vector<std::string>{"1/1", "2/2", "3/3"}));
+    ASSERT_EQ(num_banco_painel, 6);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(celula(i, PAI_ATIVO), "0") << i;
+        EXPECT_EQ(celula(i, PAI_HORA_DESCONEXAO), "09:17") << i;
+        EXPECT_EQ(celula(i + 3, PAI_ATIVO), "1") << i;
+    }
+    // The new ones were stored before the closed ones were freed.
+    EXPECT_EQ(vivas(), 3);
+    EXPECT_EQ(limite_conexoes_volatil - lacunas_conexoes_volatil, 3);
+}
+
+TEST_F(Varredura, EncerradaEReabertaEntreLeiturasNaoENovaNemEncerrada) {
+    linha a = conexao(1);
+    linha reaberta = a;
+    reaberta.pid = "1";
+    reaberta.ip_local = "192.168.0.3";
+    leituras_roteiro.push_back({a});
+    leituras_roteiro.push_back({reaberta});
+    varrer();
+    contadores.clear();
+    std::string saida = varrer();
+    EXPECT_TRUE(contadores.empty());
+    EXPECT_EQ(saida, "");
+    ASSERT_EQ(num_banco_painel, 1);
+    EXPECT_EQ(celula(0, PAI_ATIVO), "1");
+    EXPECT_EQ(vivas(), 1);
+}
+
+TEST_F(Varredura, FiltroDeSemelhantesLigadoEsconde) {
+    resumo_websites = 1;
+    leituras_roteiro.push_back({conexao(7), conexao(8), conexao(9, "203.0.113.9", "80"),
+                                conexao(10, "203.0.113.10", "443", "wget"),
+                                conexao(11, "203.0.114.11")});
+    varrer();
+    // .8 is the same process, port and block as .7; the others differ in one.
+    ASSERT_EQ(num_banco_painel, 4);
+    EXPECT_EQ(celula(0, PAI_IP_REMOTO), "203.0.113.7");
+    EXPECT_EQ(celula(1, PAI_IP_REMOTO), "203.0.113.9");
+    EXPECT_EQ(vivas(), 5);
+}
+
+TEST_F(Varredura, FiltroDeSemelhantesDesligadoMostraTodas) {
+    leituras_roteiro.push_back({conexao(7), conexao(8)});
+    varrer();
+    EXPECT_EQ(num_banco_painel, 2);
+    EXPECT_EQ(vivas(), 2);
+}
+
+TEST_F(Varredura, LinhasDaSaidaNaOrdemEComATabelaDaLeitura) {
+    leituras_roteiro.push_back({conexao(1), conexao(2, "198.51.100.2", "22", "ssh")});
+    leituras_roteiro.push_back({conexao(1), conexao(2, "198.51.100.2", "22", "ssh"), conexao(3)});
+    leituras_roteiro.push_back({conexao(4)});
+    EXPECT_EQ(varrer(),
+              "PAINEL1:203.0.113.1:443 curl Germany\n"
+              "PAINEL1:198.51.100.2:22 ssh Germany\n");
+    EXPECT_EQ(varrer(), "PAINEL2:203.0.113.3:443 curl Germany\n");
+    EXPECT_EQ(varrer(), "PAINEL1:203.0.113.4:443 curl Germany\n");
+}
+
+TEST_F(Varredura, FecharEEscapeTomadosVoltamAntesDaLeitura) {
+    SDL_Event evento{};
+    evento.type = SDL_QUIT;
+    SDL_PushEvent(&evento);
+    EXPECT_EQ(fazer_varredura(), VARREDURA_SAIDA);
+    evento = SDL_Event{};
+    evento.type = SDL_KEYDOWN;
+    evento.key.keysym.sym = SDLK_ESCAPE;
+    SDL_PushEvent(&evento);
+    EXPECT_EQ(fazer_varredura(), VARREDURA_ESCAPE);
+    EXPECT_EQ(leituras_feitas, 0);
+    EXPECT_EQ(rodada, 0);
+
+    evento.key.keysym.sym = SDLK_a;
+    SDL_PushEvent(&evento);
+    EXPECT_EQ(fazer_varredura(), VARREDURA_SEGUE);
+    EXPECT_EQ(leituras_feitas, 1);
+    EXPECT_EQ(rodada, 1);
+}
+
+TEST(SemelhancaTextos, TresPrimeirosOctetosEUltimaPosicao) {
+    EXPECT_STREQ(retorna_3_digitos_ip("10.0.0.1"), "10.0.0");
+    EXPECT_STREQ(retorna_3_digitos_ip("203.0.113.7"), "203.0.113");
+    EXPECT_STREQ(retorna_3_digitos_ip("semponto"), "");
+    EXPECT_STREQ(retorna_3_digitos_ip(""), "");
+    EXPECT_EQ(ultima_posicao_caractere("a.b.c", '.'), 3);
+    EXPECT_EQ(ultima_posicao_caractere("abc", '.'), -1);
+    EXPECT_EQ(ultima_posicao_caractere(".", '.'), 0);
+}
+
+// ---- Real loopback connections through the real capture ---------------------
+
+struct par_tcp {
+    int servidor = -1, cliente = -1, aceito = -1;
+    int porta_servidor = 0, porta_cliente = 0;
+    bool abrir() {
+        servidor = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in endereco{};
+        endereco.sin_family = AF_INET;
+        endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t tamanho = sizeof endereco;
+        if (bind(servidor, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) != 0 ||
+            listen(servidor, 1) != 0 ||
+            getsockname(servidor, reinterpret_cast<sockaddr*>(&endereco), &tamanho) != 0)
+            return false;
+        porta_servidor = ntohs(endereco.sin_port);
+        cliente = socket(AF_INET, SOCK_STREAM, 0);
+        if (connect(cliente, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) != 0)
+            return false;
+        aceito = accept(servidor, nullptr, nullptr);
+        sockaddr_in local{};
+        tamanho = sizeof local;
+        getsockname(cliente, reinterpret_cast<sockaddr*>(&local), &tamanho);
+        porta_cliente = ntohs(local.sin_port);
+        return aceito >= 0;
+    }
+    void fechar() {
+        for (int* s : {&cliente, &aceito, &servidor})
+            if (*s >= 0) close(*s), *s = -1;
+    }
+    ~par_tcp() { fechar(); }
+};
+
+int linha_do_painel(const std::string& porta_local, const std::string& porta_remota) {
+    for (int i = 0; i < num_banco_painel; ++i)
+        if (porta_local == banco_painel[i][PAI_PORTA_LOCAL] &&
+            porta_remota == banco_painel[i][PAI_PORTA_REMOTA] &&
+            std::strcmp(banco_painel[i][PAI_IP_REMOTO], "127.0.0.1") == 0)
+            return i;
+    return -1;
+}
+
+TEST_F(Varredura, ConexoesReaisDeLoopbackPelaCapturaReal) {
+    substituir_leitura(nullptr);
+    exibir_localhost = 1;
+    exibir_http = exibir_https = exibir_lan_10 = exibir_lan_192 = 1;
+    par_tcp par;
+    ASSERT_TRUE(par.abrir());
+    const std::string servidor = std::to_string(par.porta_servidor);
+    const std::string cliente = std::to_string(par.porta_cliente);
+
+    std::string saida = varrer();
+    int ida = linha_do_painel(cliente, servidor);
+    int volta = linha_do_painel(servidor, cliente);
+    ASSERT_GE(ida, 0) << saida;
+    ASSERT_GE(volta, 0) << saida;
+    EXPECT_EQ(celula(ida, PAI_LOCALIDADE), "Localhost");
+    EXPECT_EQ(celula(ida, PAI_NOME_DNS), "localhost");
+    EXPECT_EQ(celula(ida, PAI_NOVA_CONEXAO), "0");
+    EXPECT_NE(saida.find("PAINEL1:127.0.0.1:" + servidor + " "), std::string::npos);
+
+    par.fechar();
+    varrer();
+    EXPECT_EQ(celula(ida, PAI_ATIVO), "0");
+    EXPECT_EQ(celula(volta, PAI_ATIVO), "0");
+    EXPECT_EQ(celula(ida, PAI_HORA_DESCONEXAO), "09:05");
+}
+
+}  // namespace
