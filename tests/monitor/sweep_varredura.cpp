@@ -52,10 +52,9 @@ int leitura_roteirizada(int tabela) {
     return 0;
 }
 
-// Every public address has a German name, so the location is real and fixed.
+// Every address has a German name, so the location is real and fixed.
 bool resolvedor_alemao(const char* ip, char* destino, std::size_t largura) {
-    if (std::strcmp(ip, "127.0.0.1") == 0) copiar_limitado(destino, largura, "localhost");
-    else formatar_limitado(destino, largura, "h%s.example.de", ip);
+    formatar_limitado(destino, largura, "h%s.example.de", ip);
     return true;
 }
 
@@ -70,6 +69,12 @@ linha conexao(int n, const char* ip_remoto = nullptr, const char* porta_remota =
     std::string remoto = ip_remoto ? ip_remoto : "203.0.113." + std::to_string(n);
     return {"192.168.0.2", std::to_string(41000 + n), remoto, porta_remota,
             std::to_string(getpid()), nome};
+}
+
+std::string executavel_deste_teste() {
+    char exe[512];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    return std::string(exe, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
 void garantir_tela() {
@@ -167,11 +172,7 @@ TEST_F(Varredura, LinhaDoPainelCompleta) {
     EXPECT_EQ(celula(0, PAI_HORA_CONEXAO), "09:05");
     EXPECT_EQ(celula(0, PAI_HORA_DESCONEXAO), "none");
     EXPECT_EQ(celula(0, PAI_ATIVO), "1");
-    char exe[512];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    ASSERT_GT(n, 0);
-    exe[n] = '\0';
-    EXPECT_EQ(celula(0, PAI_CAMINHO_EXE), exe);
+    EXPECT_EQ(celula(0, PAI_CAMINHO_EXE), executavel_deste_teste());
     EXPECT_STREQ(banco_volatil[0][VOL_MAPA_X], "190");
     EXPECT_STREQ(banco_volatil[0][VOL_MAPA_Y], "243");
     EXPECT_STREQ(banco_volatil[0][VOL_LOCALIDADE], "Germany");
@@ -277,33 +278,45 @@ TEST(SemelhancaTextos, TresPrimeirosOctetosEUltimaPosicao) {
 
 // ---- Real loopback connections through the real capture ---------------------
 
+// Both ends on 127.0.0.2, so with the localhost filter on the reading keeps
+// these and none of the 127.0.0.1 connections other tests may hold meanwhile.
+constexpr const char* endereco_do_par = "127.0.0.2";
+
 struct par_tcp {
     int servidor = -1, cliente = -1, aceito = -1;
     int porta_servidor = 0, porta_cliente = 0;
+    static sockaddr_in endereco(int porta) {
+        sockaddr_in e{};
+        e.sin_family = AF_INET;
+        e.sin_port = htons(static_cast<uint16_t>(porta));
+        inet_pton(AF_INET, endereco_do_par, &e.sin_addr);
+        return e;
+    }
+    static int porta_de(int s) {
+        sockaddr_in e{};
+        socklen_t tamanho = sizeof e;
+        getsockname(s, reinterpret_cast<sockaddr*>(&e), &tamanho);
+        return ntohs(e.sin_port);
+    }
     bool abrir() {
+        sockaddr_in e = endereco(0);
         servidor = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in endereco{};
-        endereco.sin_family = AF_INET;
-        endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t tamanho = sizeof endereco;
-        if (bind(servidor, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) != 0 ||
-            listen(servidor, 1) != 0 ||
-            getsockname(servidor, reinterpret_cast<sockaddr*>(&endereco), &tamanho) != 0)
-            return false;
-        porta_servidor = ntohs(endereco.sin_port);
         cliente = socket(AF_INET, SOCK_STREAM, 0);
-        if (connect(cliente, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) != 0)
+        if (bind(servidor, reinterpret_cast<sockaddr*>(&e), sizeof e) != 0 ||
+            listen(servidor, 1) != 0 || bind(cliente, reinterpret_cast<sockaddr*>(&e), sizeof e) != 0)
             return false;
+        porta_servidor = porta_de(servidor);
+        sockaddr_in destino = endereco(porta_servidor);
+        if (connect(cliente, reinterpret_cast<sockaddr*>(&destino), sizeof destino) != 0) return false;
         aceito = accept(servidor, nullptr, nullptr);
-        sockaddr_in local{};
-        tamanho = sizeof local;
-        getsockname(cliente, reinterpret_cast<sockaddr*>(&local), &tamanho);
-        porta_cliente = ntohs(local.sin_port);
+        porta_cliente = porta_de(cliente);
         return aceito >= 0;
     }
     void fechar() {
-        for (int* s : {&cliente, &aceito, &servidor})
-            if (*s >= 0) close(*s), *s = -1;
+        for (int* s : {&cliente, &aceito, &servidor}) {
+            if (*s >= 0) close(*s);
+            *s = -1;
+        }
     }
     ~par_tcp() { fechar(); }
 };
@@ -312,14 +325,14 @@ int linha_do_painel(const std::string& porta_local, const std::string& porta_rem
     for (int i = 0; i < num_banco_painel; ++i)
         if (porta_local == banco_painel[i][PAI_PORTA_LOCAL] &&
             porta_remota == banco_painel[i][PAI_PORTA_REMOTA] &&
-            std::strcmp(banco_painel[i][PAI_IP_REMOTO], "127.0.0.1") == 0)
+            std::strcmp(banco_painel[i][PAI_IP_REMOTO], endereco_do_par) == 0)
             return i;
     return -1;
 }
 
 TEST_F(Varredura, ConexoesReaisDeLoopbackPelaCapturaReal) {
     substituir_leitura(nullptr);
-    exibir_localhost = 1;
+    exibir_localhost = 0;
     exibir_http = exibir_https = exibir_lan_10 = exibir_lan_192 = 1;
     par_tcp par;
     ASSERT_TRUE(par.abrir());
@@ -331,10 +344,14 @@ TEST_F(Varredura, ConexoesReaisDeLoopbackPelaCapturaReal) {
     int volta = linha_do_painel(servidor, cliente);
     ASSERT_GE(ida, 0) << saida;
     ASSERT_GE(volta, 0) << saida;
-    EXPECT_EQ(celula(ida, PAI_LOCALIDADE), "Localhost");
-    EXPECT_EQ(celula(ida, PAI_NOME_DNS), "localhost");
+    EXPECT_EQ(celula(ida, PAI_NOME_DNS), "h127.0.0.2.example.de");
+    EXPECT_EQ(celula(ida, PAI_LOCALIDADE), "Germany");
     EXPECT_EQ(celula(ida, PAI_NOVA_CONEXAO), "0");
-    EXPECT_NE(saida.find("PAINEL1:127.0.0.1:" + servidor + " "), std::string::npos);
+    EXPECT_EQ(celula(ida, PAI_NOME_PROCESSO), "monitor_tests");
+    EXPECT_EQ(celula(ida, PAI_CAMINHO_EXE), executavel_deste_teste());
+    EXPECT_NE(saida.find("PAINEL1:127.0.0.2:" + servidor + " "), std::string::npos);
+    for (int i = 0; i < num_banco_painel; ++i)
+        EXPECT_STRNE(banco_painel[i][PAI_IP_REMOTO], "127.0.0.1");
 
     par.fechar();
     varrer();
