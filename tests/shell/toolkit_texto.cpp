@@ -19,6 +19,9 @@ class Texto : public ::testing::Test {
 protected:
     void SetUp() override {
         apoio::garantir_tela();
+        if (!TTF_WasInit()) {
+            ASSERT_EQ(TTF_Init(), 0);
+        }
         apoio::pintar(screen, preto);
     }
 };
