@@ -109,11 +109,23 @@ cache_de_arquivos<TTF_Font, TTF_CloseFont>& fontes() {
     return *cache;
 }
 
+// The decoded image in the window's format, so that the repeated blits of the
+// status line and the panel background need no conversion; transparency stays
+// as it was (per-pixel alpha, or the colour key).
+SDL_Surface* no_formato_da_janela(SDL_Surface* decodificada) {
+    if (decodificada == nullptr || screen == nullptr) return decodificada;
+    SDL_Surface* convertida = decodificada->format->Amask ? SDL_DisplayFormatAlpha(decodificada)
+                                                          : SDL_DisplayFormat(decodificada);
+    if (convertida == nullptr) return decodificada;
+    SDL_FreeSurface(decodificada);
+    return convertida;
+}
+
 SDL_Surface* imagem_decodificada(const char* arquivo) {
     marca_do_arquivo marca;
     if (!marcar_arquivo(arquivo, marca)) return nullptr;
     if (SDL_Surface* guardada = imagens().procurar(arquivo, 0, marca)) return guardada;
-    return imagens().guardar(arquivo, 0, marca, IMG_Load(arquivo));
+    return imagens().guardar(arquivo, 0, marca, no_formato_da_janela(IMG_Load(arquivo)));
 }
 
 bool ttf_pronto() {

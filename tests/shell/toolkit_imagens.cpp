@@ -53,6 +53,15 @@ TEST_F(Imagens, ExibirImagemMisturaATransparenciaComOQueHaviaEmbaixo) {
     EXPECT_EQ(cor_em(screen, 120, 100), verde);
 }
 
+TEST_F(Imagens, ExibirImagemDeixaVerOQueHaviaSobAChaveDeCor) {
+    for (int vez = 0; vez < 2; ++vez) {
+        apoio::pintar(screen, verde);
+        apenas_exibir_imagem(com_chave.c_str(), 200, 200);
+        EXPECT_EQ(cor_em(screen, 201, 201), verde) << "pass " << vez;
+        EXPECT_EQ(cor_em(screen, 202, 200), azul) << "pass " << vez;
+    }
+}
+
 TEST_F(Imagens, LoadImageDescartaOAlfaECobreOQueHaviaEmbaixo) {
     SDL_Surface* convertida = load_image(transparente);
     ASSERT_NE(convertida, nullptr);
