@@ -28,11 +28,34 @@ void anunciar_fonte() {
     fonte_anunciada = fonte;
 }
 
+// Numbers as "%d" writes them, without the cost of the formatting engine:
+// a reading formats several numbers for every connection of the system.
+char* escrever_decimal(char* p, long long valor) {
+    unsigned long long v = valor < 0 ? 0ull - static_cast<unsigned long long>(valor)
+                                     : static_cast<unsigned long long>(valor);
+    if (valor < 0) *p++ = '-';
+    char digitos[20];
+    int n = 0;
+    do {
+        digitos[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    while (n > 0) *p++ = digitos[--n];
+    *p = '\0';
+    return p;
+}
+
+void formatar_numero(long long valor, char* destino) { escrever_decimal(destino, valor); }
+
 // An address kept in network byte order as dotted decimal text.
 void formatar_ip(uint32_t ip, char* destino) {
     unsigned char b[4];
     std::memcpy(b, &ip, 4);
-    formatar_limitado(destino, largura_dado, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
+    char* p = destino;
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) *p++ = '.';
+        p = escrever_decimal(p, b[i]);
+    }
 }
 
 int porta_em_ordem_do_host(uint16_t porta) {
@@ -53,11 +76,10 @@ struct linha_capturada {
 
 void montar_linha(const plataforma::conexao_tcp& c, linha_capturada& l) {
     formatar_ip(c.ip_local, l.celula[CAP_IP_LOCAL]);
-    formatar_limitado(l.celula[CAP_PORTA_LOCAL], largura_dado, "%d",
-                      porta_em_ordem_do_host(c.porta_local));
-    formatar_limitado(l.celula[CAP_PID], largura_dado, "%d", c.pid);
+    formatar_numero(porta_em_ordem_do_host(c.porta_local), l.celula[CAP_PORTA_LOCAL]);
+    formatar_numero(c.pid, l.celula[CAP_PID]);
     texto_fixo<128> nome = getpro(c.pid);
-    formatar_limitado(l.celula[CAP_NOME_PROCESSO], largura_dado, "%s", nome.c_str());
+    copiar_limitado(l.celula[CAP_NOME_PROCESSO], largura_dado, nome.c_str());
     copiar_limitado(l.celula[CAP_MARCADOR], largura_dado, "1");
 }
 
@@ -111,8 +133,7 @@ int scan_nestat(int) {
         const plataforma::conexao_tcp& c = linhas_lidas[i];
         if (c.estado != plataforma::estado_estabelecido) continue;
         formatar_ip(c.ip_remoto, l.celula[CAP_IP_REMOTO]);
-        formatar_limitado(l.celula[CAP_PORTA_REMOTA], largura_dado, "%d",
-                          porta_em_ordem_do_host(c.porta_remota));
+        formatar_numero(porta_em_ordem_do_host(c.porta_remota), l.celula[CAP_PORTA_REMOTA]);
         if (conexao_omitida(l.celula[CAP_IP_REMOTO], l.celula[CAP_PORTA_REMOTA])) continue;
         manter(c, l);
     }
