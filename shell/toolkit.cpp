@@ -129,13 +129,10 @@ SDL_Surface* imagem_decodificada(const char* arquivo) {
 }
 
 bool ttf_pronto() {
-    static bool iniciado_por_nos = false;
     if (TTF_WasInit()) return true;
-    // Fonts opened before someone shut the library down no longer exist.
-    if (iniciado_por_nos) fontes().esquecer();
-    if (TTF_Init() == -1) return false;
-    iniciado_por_nos = true;
-    return true;
+    // Fonts opened before the library was shut down no longer exist.
+    fontes().esquecer();
+    return TTF_Init() != -1;
 }
 
 TTF_Font* fonte_aberta(const char* arquivo, int tamanho) {
@@ -254,6 +251,7 @@ SDL_Surface* flip_surface(SDL_Surface* superficie, int) {
     }
     copiar_pixels(superficie, copia);
     if (travar) SDL_UnlockSurface(superficie);
+    if (f->palette) SDL_SetColors(copia, f->palette->colors, 0, f->palette->ncolors);
     if (com_chave) SDL_SetColorKey(copia, SDL_SRCCOLORKEY | SDL_RLEACCEL, f->colorkey);
     return copia;
 }

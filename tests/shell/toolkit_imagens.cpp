@@ -1,6 +1,7 @@
 // Images on the window: what is blended and what covers, the colour key, the
 // unmirrored copy, and which operations present the window.
 #include <SDL/SDL.h>
+#include <SDL/SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -175,6 +176,26 @@ TEST(FlipSurface, ChaveDeCorMantidaESemMascaraDeAlfa) {
     copia = flip_surface(origem, FLIP_HORIZONTAL);
     EXPECT_EQ(copia->format->Amask, 0xff000000u) << "without a key the alpha mask is kept";
     EXPECT_FALSE(copia->flags & SDL_SRCCOLORKEY);
+    SDL_FreeSurface(copia);
+    SDL_FreeSurface(origem);
+}
+
+TEST_F(Imagens, CopiaDeImagemComPaletaTemAsMesmasCores) {
+    SDL_Surface* origem = IMG_Load(com_chave.c_str());
+    ASSERT_NE(origem, nullptr);
+    ASSERT_EQ(origem->format->BitsPerPixel, 8);
+    SDL_Surface* copia = flip_surface(origem, FLIP_HORIZONTAL);
+    ASSERT_NE(copia, nullptr);
+    for (int y = 0; y < origem->h; ++y)
+        for (int x = 0; x < origem->w; ++x) {
+            auto cor = [x, y](SDL_Surface* s) {
+                Uint8 r, g, b;
+                SDL_GetRGB(static_cast<Uint8*>(s->pixels)[y * s->pitch + x], s->format, &r, &g, &b);
+                return rgb{r, g, b};
+            };
+            EXPECT_EQ(cor(copia), cor(origem)) << x << "," << y;
+        }
+    EXPECT_EQ(copia->format->colorkey, origem->format->colorkey);
     SDL_FreeSurface(copia);
     SDL_FreeSurface(origem);
 }
