@@ -29,7 +29,8 @@ void anunciar_fonte() {
 }
 
 // Numbers as "%d" writes them, without the cost of the formatting engine:
-// a reading formats several numbers for every connection of the system.
+// a reading formats several numbers for every connection of the system. At
+// most 20 characters, well inside a working buffer.
 char* escrever_decimal(char* p, long long valor) {
     unsigned long long v = valor < 0 ? 0ull - static_cast<unsigned long long>(valor)
                                      : static_cast<unsigned long long>(valor);
@@ -45,9 +46,8 @@ char* escrever_decimal(char* p, long long valor) {
     return p;
 }
 
-void formatar_numero(long long valor, char* destino) { escrever_decimal(destino, valor); }
-
-// An address kept in network byte order as dotted decimal text.
+// An address kept in network byte order as dotted decimal text (at most 15
+// characters).
 void formatar_ip(uint32_t ip, char* destino) {
     unsigned char b[4];
     std::memcpy(b, &ip, 4);
@@ -76,15 +76,16 @@ struct linha_capturada {
 
 void montar_linha(const plataforma::conexao_tcp& c, linha_capturada& l) {
     formatar_ip(c.ip_local, l.celula[CAP_IP_LOCAL]);
-    formatar_numero(porta_em_ordem_do_host(c.porta_local), l.celula[CAP_PORTA_LOCAL]);
-    formatar_numero(c.pid, l.celula[CAP_PID]);
+    escrever_decimal(l.celula[CAP_PORTA_LOCAL], porta_em_ordem_do_host(c.porta_local));
+    escrever_decimal(l.celula[CAP_PID], c.pid);
     texto_fixo<128> nome = getpro(c.pid);
     copiar_limitado(l.celula[CAP_NOME_PROCESSO], largura_dado, nome.c_str());
     copiar_limitado(l.celula[CAP_MARCADOR], largura_dado, "1");
 }
 
-void gravar(const linha_capturada& l, char (&tabela)[linhas_captura][celulas_captura][largura_celula_captura],
-            int& contagem) {
+using tabela_de_captura = char[linhas_captura][celulas_captura][largura_celula_captura];
+
+void gravar(const linha_capturada& l, tabela_de_captura& tabela, int& contagem) {
     if (contagem < 0 || contagem >= linhas_captura) return;
     for (int c = 0; c < 7; ++c) copiar_celula(tabela[contagem][c], l.celula[c]);
     ++contagem;
@@ -133,7 +134,7 @@ int scan_nestat(int) {
         const plataforma::conexao_tcp& c = linhas_lidas[i];
         if (c.estado != plataforma::estado_estabelecido) continue;
         formatar_ip(c.ip_remoto, l.celula[CAP_IP_REMOTO]);
-        formatar_numero(porta_em_ordem_do_host(c.porta_remota), l.celula[CAP_PORTA_REMOTA]);
+        escrever_decimal(l.celula[CAP_PORTA_REMOTA], porta_em_ordem_do_host(c.porta_remota));
         if (conexao_omitida(l.celula[CAP_IP_REMOTO], l.celula[CAP_PORTA_REMOTA])) continue;
         manter(c, l);
     }
