@@ -65,8 +65,8 @@ void mostrar_contador(int n, int diferenca) {
     if (n >= diferenca) diferenca = n;
     char texto[32];
     formatar_limitado(texto, sizeof texto, "%d/%d", n, diferenca);
-    // Image, counter and presentation as one step, so the radar's frames never
-    // show the status line without its counter.
+    // Image, counter and presentation as one drawing step: the radar thread's
+    // frames cannot come between them.
     TravaDaTela trava;
     apenas_exibir_imagem("bin/A0042.bin", 55, 64);
     desenha_texto_cores(texto, "fontes/Fonte_03.ttf", 11, screen, 148, 69, 10, 10, 10);

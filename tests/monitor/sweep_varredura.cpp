@@ -98,6 +98,7 @@ protected:
         substituir_resolvedor(resolvedor_alemao);
         plataforma::substituir_relogio(relogio_fixo);
         observar_contador(guardar_contador);
+        filtros = {exibir_http, exibir_https, exibir_localhost, exibir_lan_10, exibir_lan_192};
         hora_fixa.hora = 9;
         hora_fixa.minuto = 5;
         resumo_websites = 0;
@@ -117,7 +118,13 @@ protected:
         substituir_resolvedor(nullptr);
         plataforma::substituir_relogio(nullptr);
         observar_contador(nullptr);
+        exibir_http = filtros[0];
+        exibir_https = filtros[1];
+        exibir_localhost = filtros[2];
+        exibir_lan_10 = filtros[3];
+        exibir_lan_192 = filtros[4];
     }
+    std::vector<int> filtros;
 
     std::string varrer() {
         testing::internal::CaptureStdout();

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <future>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -289,6 +290,7 @@ TEST_F(RadarFio, EscapeTomadoPeloRadarEncerraAVarredura) {
 }
 
 TEST_F(RadarFio, PedidoDeFecharTomadoPeloRadarTerminaComStatus1) {
+    const std::string estilo = GTEST_FLAG_GET(death_test_style);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
@@ -301,6 +303,7 @@ TEST_F(RadarFio, PedidoDeFecharTomadoPeloRadarTerminaComStatus1) {
             std::this_thread::sleep_for(std::chrono::seconds(20));
         },
         ::testing::ExitedWithCode(1), "");
+    GTEST_FLAG_SET(death_test_style, estilo);
 }
 
 }  // namespace
