@@ -186,6 +186,24 @@ TEST_F(Varredura, LinhaDoPainelCompleta) {
     EXPECT_STREQ(ip_a_resolver, "");
 }
 
+bool resolvedor_prolixo(const char*, char* destino, std::size_t largura) {
+    std::string nome;
+    for (int i = 0; i < 30; ++i) nome += "rotulo" + std::to_string(i) + ".";
+    copiar_limitado(destino, largura, (nome + "example.de").c_str());
+    return true;
+}
+
+TEST_F(Varredura, NomeLongoGuardaOFimDeOndeVemALocalidade) {
+    substituir_resolvedor(resolvedor_prolixo);
+    leituras_roteiro.push_back({conexao(1)});
+    varrer();
+    std::string nome = celula(0, PAI_NOME_DNS);
+    EXPECT_LE(nome.size(), 127u);
+    EXPECT_GT(nome.size(), 100u);
+    EXPECT_EQ(nome.substr(nome.size() - 11), ".example.de");
+    EXPECT_EQ(celula(0, PAI_LOCALIDADE), "Germany");
+}
+
 TEST_F(Varredura, TresNovasETresEncerradasContam1_1Ate3_3) {
     leituras_roteiro.push_back({conexao(1), conexao(2), conexao(3)});
     leituras_roteiro.push_back({conexao(4), conexao(5), conexao(6)});
