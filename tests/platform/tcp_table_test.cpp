@@ -113,6 +113,31 @@ TEST(TabelaTcp, DuplaPilhaApareceComoIPv4) {
     EXPECT_EQ(linhas_com_porta_local(linhas, par.porta_servidor), 1);
 }
 
+// A program that always opens IPv6 sockets reaches an IPv4 server through a
+// mapped address; that is an IPv4 connection.
+TEST(TabelaTcp, ClienteIPv6ParaEnderecoMapeado) {
+    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.2");
+    ASSERT_TRUE(ouvinte.pronto());
+    loopback::descritor cliente(socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in6 destino{};
+    destino.sin6_family = AF_INET6;
+    destino.sin6_port = htons(ouvinte.porta());
+    ASSERT_EQ(inet_pton(AF_INET6, "::ffff:127.0.0.2", &destino.sin6_addr), 1);
+    ASSERT_EQ(connect(cliente.fd(), reinterpret_cast<sockaddr*>(&destino), sizeof destino), 0);
+    loopback::descritor servidor(accept4(ouvinte.fd(), nullptr, nullptr, SOCK_CLOEXEC));
+    uint16_t porta_cliente = loopback::porta_local(cliente.fd());
+    for (bool por_proc : {false, true}) {
+        plataforma::recusar_netlink(por_proc);
+        auto linhas = ler_tabela();
+        plataforma::recusar_netlink(false);
+        const conexao_tcp* c = achar(linhas, porta_cliente, ouvinte.porta());
+        ASSERT_NE(c, nullptr) << por_proc;
+        EXPECT_EQ(c->ip_local, loopback::endereco("127.0.0.1"));
+        EXPECT_EQ(c->ip_remoto, loopback::endereco("127.0.0.2"));
+        EXPECT_EQ(c->pid, getpid());
+    }
+}
+
 // Both sources: netlink asks the kernel for established connections only,
 // /proc/net/tcp lists every state and is filtered here.
 TEST(TabelaTcp, OuvinteETimeWaitNaoEntram) {
