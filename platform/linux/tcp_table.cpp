@@ -1,6 +1,6 @@
 // The IPv4 TCP connection table: the kernel's established connections, each
-// with the process that holds its socket, in the order the connection table
-// of the original system gives them.
+// with the process that holds its socket, sorted by local address and port,
+// then remote address and port (the kernel lists them in hash order).
 #include <arpa/inet.h>
 
 #include <algorithm>
