@@ -100,9 +100,19 @@ void polilinha(SDL_Surface* s, const std::vector<ponto>& pontos, double espessur
 
 void preencher_aneis(SDL_Surface* s, const std::vector<std::vector<ponto>>& aneis, cor c) {
     constexpr int amostras = 4;
-    std::vector<float> cobre(static_cast<size_t>(s->w) * s->h, 0.0f);
+    double x0 = s->w, y0 = s->h, x1 = 0, y1 = 0;
+    for (const auto& a : aneis)
+        for (const ponto& p : a) {
+            x0 = std::min(x0, p.x), y0 = std::min(y0, p.y);
+            x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+        }
+    const int bx0 = std::max(0, static_cast<int>(std::floor(x0))), by0 = std::max(0, static_cast<int>(std::floor(y0)));
+    const int bx1 = std::min(s->w - 1, static_cast<int>(std::ceil(x1))), by1 = std::min(s->h - 1, static_cast<int>(std::ceil(y1)));
+    if (bx1 < bx0 || by1 < by0) return;
+    const int largura = bx1 - bx0 + 1;
+    std::vector<float> cobre(static_cast<size_t>(largura) * (by1 - by0 + 1), 0.0f);
     std::vector<double> cortes;
-    for (int sy = 0; sy < s->h * amostras; ++sy) {
+    for (int sy = by0 * amostras; sy < (by1 + 1) * amostras; ++sy) {
         const double y = (sy + 0.5) / amostras;
         cortes.clear();
         for (const auto& anel_pontos : aneis)
@@ -112,14 +122,16 @@ void preencher_aneis(SDL_Surface* s, const std::vector<std::vector<ponto>>& anei
             }
         std::sort(cortes.begin(), cortes.end());
         for (size_t i = 0; i + 1 < cortes.size(); i += 2) {
-            const int sx0 = std::max(0, static_cast<int>(std::lround(cortes[i] * amostras)));
-            const int sx1 = std::min(s->w * amostras, static_cast<int>(std::lround(cortes[i + 1] * amostras)));
+            const int sx0 = std::max(bx0 * amostras, static_cast<int>(std::lround(cortes[i] * amostras)));
+            const int sx1 = std::min((bx1 + 1) * amostras, static_cast<int>(std::lround(cortes[i + 1] * amostras)));
             for (int sx = sx0; sx < sx1; ++sx)
-                cobre[static_cast<size_t>(sy / amostras) * s->w + sx / amostras] += 1.0f / (amostras * amostras);
+                cobre[static_cast<size_t>(sy / amostras - by0) * largura + (sx / amostras - bx0)] +=
+                    1.0f / (amostras * amostras);
         }
     }
-    for (int y = 0; y < s->h; ++y)
-        for (int x = 0; x < s->w; ++x) compor_pixel(s, x, y, c, cobre[static_cast<size_t>(y) * s->w + x]);
+    for (int y = by0; y <= by1; ++y)
+        for (int x = bx0; x <= bx1; ++x)
+            compor_pixel(s, x, y, c, cobre[static_cast<size_t>(y - by0) * largura + (x - bx0)]);
 }
 
 int texto(SDL_Surface* s, const std::string& texto_latin1, const estilo_texto& e, int x, int y) {

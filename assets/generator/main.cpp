@@ -1,6 +1,7 @@
 // Draws the program's 46 pictures into the run folder's bin/ at build time.
 // Usage: gerador_de_imagens <bin folder> <fontes folder>
 #include "catalogo.h"
+#include "pecas.h"
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_ttf.h>
@@ -19,6 +20,10 @@ int main(int argc, char** argv) {
     const std::string pasta_fontes = argv[2];
     const gerador::fontes f{pasta_fontes + "/Fonte_01.ttf", pasta_fontes + "/Fonte_02.ttf",
                             pasta_fontes + "/Fonte_03.ttf", pasta_fontes + "/Fonte_04.ttf"};
+    if (!gerador::mundo_disponivel()) {
+        std::fprintf(stderr, "sem contornos dos paises em %s\n", gerador::arquivo_dos_paises);
+        return 1;
+    }
     const int falhas = gerador::gerar_todas(argv[1], f);
     TTF_Quit();
     SDL_Quit();

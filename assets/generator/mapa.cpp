@@ -2,8 +2,11 @@
 // pictures of the start points.
 #include "pecas.h"
 
+#include "alvos_da_tabela.h"
+
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace gerador {
 
@@ -15,6 +18,139 @@ const cor branco{255, 255, 255};
 // because the turned copy overlaps the panel and the top bar.
 constexpr double raio_radar = 199.5;
 
+// Soft land tints; neighbouring countries never share one.
+const cor tons_de_terra[] = {{238, 232, 212}, {224, 233, 210}, {240, 224, 208}, {230, 226, 238}, {218, 232, 228}};
+constexpr int total_de_tons = 5;
+
+struct mundo {
+    std::vector<geografia::pais> paises;
+    geografia::mapa_ajustado mapa;
+    std::vector<int> tom;  // per country
+};
+
+// Window coordinates to a picture's pixels: the map itself is drawn at (0, 100).
+struct enquadramento {
+    double escala = 1, origem_x = 0, origem_y = 100;
+    ponto operator()(geografia::ponto_mapa p) const {
+        return {(p.x - origem_x) * escala, (p.y - origem_y) * escala};
+    }
+};
+
+std::vector<std::vector<ponto>> aneis_locais(const geografia::pais& p, const geografia::mapa_ajustado& m,
+                                             const enquadramento& e) {
+    std::vector<std::vector<ponto>> aneis;
+    for (const auto& anel : geografia::aneis_na_tela(p, m)) {
+        std::vector<ponto> local;
+        for (const auto& q : anel) local.push_back(e(q));
+        aneis.push_back(std::move(local));
+    }
+    return aneis;
+}
+
+// Paints each country's index into a grid and colours the countries greedily,
+// the most connected first, so that no two that touch share a tint.
+std::vector<int> colorir(const mundo& w) {
+    constexpr int lado = 400;
+    std::vector<int> dono(lado * lado, -1);
+    SDL_Surface* s = nova_superficie(lado, lado);
+    for (size_t i = 0; i < w.paises.size(); ++i) {
+        SDL_FillRect(s, nullptr, 0);
+        preencher_aneis(s, aneis_locais(w.paises[i], w.mapa, {}), cor{255, 255, 255});
+        for (int y = 0; y < lado; ++y)
+            for (int x = 0; x < lado; ++x)
+                if (ler_pixel(s, x, y).a > 100) dono[y * lado + x] = static_cast<int>(i);
+    }
+    SDL_FreeSurface(s);
+    std::vector<std::set<int>> vizinhos(w.paises.size());
+    for (int y = 0; y + 1 < lado; ++y)
+        for (int x = 0; x + 1 < lado; ++x)
+            for (int outro : {dono[y * lado + x + 1], dono[(y + 1) * lado + x]}) {
+                const int este = dono[y * lado + x];
+                if (este >= 0 && outro >= 0 && este != outro) {
+                    vizinhos[este].insert(outro);
+                    vizinhos[outro].insert(este);
+                }
+            }
+    std::vector<size_t> ordem(w.paises.size());
+    for (size_t i = 0; i < ordem.size(); ++i) ordem[i] = i;
+    std::stable_sort(ordem.begin(), ordem.end(), [&](size_t a, size_t b) { return vizinhos[a].size() > vizinhos[b].size(); });
+    std::vector<int> tom(w.paises.size(), -1);
+    for (size_t i : ordem) {
+        bool usado[total_de_tons] = {};
+        for (int v : vizinhos[i])
+            if (tom[v] >= 0) usado[tom[v]] = true;
+        int t = static_cast<int>(i % total_de_tons);
+        for (int k = 0; k < total_de_tons && usado[t]; ++k) t = (t + 1) % total_de_tons;
+        tom[i] = t;
+    }
+    return tom;
+}
+
+mundo carregar_mundo() {
+    mundo w;
+    w.paises = geografia::ler_paises(arquivo_dos_paises);
+    if (w.paises.empty()) return w;
+    w.mapa = geografia::ajustar_mapa(geografia::alvos_do_mapa(w.paises));
+    w.tom = colorir(w);
+    return w;
+}
+
+const mundo& o_mundo() {
+    static const mundo w = carregar_mundo();
+    return w;
+}
+
+void gradicula(SDL_Surface* s, const mundo& w, const enquadramento& e, cor c) {
+    for (int lon = -180; lon <= 180; lon += 30) {
+        std::vector<ponto> linha;
+        for (int lat = -60; lat <= 80; lat += 2) linha.push_back(e(w.mapa({double(lon), double(lat)})));
+        polilinha(s, linha, 1, c);
+    }
+    for (int lat = -60; lat <= 60; lat += 30) {
+        std::vector<ponto> linha;
+        for (int lon = -180; lon <= 200; lon += 2) linha.push_back(e(w.mapa({double(lon), double(lat)})));
+        polilinha(s, linha, lat == 0 ? 1.4 : 1, c);
+    }
+}
+
+void desenhar_mundo(SDL_Surface* s, const enquadramento& e, double espessura_fronteira) {
+    const mundo& w = o_mundo();
+    gradicula(s, w, e, cor{255, 255, 255, 120});
+    for (size_t i = 0; i < w.paises.size(); ++i)
+        preencher_aneis(s, aneis_locais(w.paises[i], w.mapa, e), tons_de_terra[w.tom[i]]);
+    for (const auto& p : w.paises)
+        for (auto anel : aneis_locais(p, w.mapa, e)) {
+            anel.push_back(anel.front());
+            polilinha(s, anel, espessura_fronteira, com_alfa(paleta::fronteira, 190));
+        }
+}
+
+// The strip under the world: where the lines of this computer and of the
+// private network run (their points lie off the map).
+void legenda_inferior(SDL_Surface* s, const fontes& f) {
+    caixa_arredondada(s, {0, 302, 400, 98}, 0, cor{214, 228, 238, 200});
+    caixa_arredondada(s, {0, 302, 400, 1}, 0, cor{160, 184, 204});
+    const cor tinta{40, 60, 84};
+    for (double x = 132; x < 256; x += 8) segmento(s, {x, 336}, {x + 4, 336}, 1.2, com_alfa(tinta, 120));
+    anel(s, {129, 336}, 4.5, 1.6, tinta);
+    disco(s, {129, 336}, 1.8, tinta);
+    texto(s, "Este computador", {f.negrito, 10, tinta, alinhamento::centro}, 129, 352);
+    texto(s, "origem das linhas (ponto 0)", {f.condensada, 9, paleta::texto_suave, alinhamento::centro}, 129, 366);
+    disco(s, {259, 336}, 2.5, tinta);
+    texto(s, "Rede local", {f.negrito, 10, tinta}, 272, 326);
+    texto(s, "10.x e 192.168.x", {f.condensada, 9, paleta::texto_suave}, 272, 340);
+    texto(s, "*  conex\xe3o ativa   \xb7   linha: da origem at\xe9 o pa\xeds", {f.condensada, 9, paleta::texto_suave, alinhamento::centro}, 200, 384);
+}
+
+// The band above the world: where connections without a known place go.
+void legenda_superior(SDL_Surface* s, const fontes& f) {
+    const cor tinta{40, 60, 84};
+    anel(s, {248, 60}, 4.5, 1.4, com_alfa(tinta, 200));
+    texto(s, "Local n\xe3o identificado", {f.negrito, 9, tinta}, 260, 47);
+    texto(s, "nome sem pa\xeds conhecido", {f.condensada, 9, paleta::texto_suave}, 260, 60);
+    texto(s, "CONEX\xd5" "ES NO MAPA", {f.negrito, 9, com_alfa(tinta, 160)}, 12, 10);
+}
+
 double alfa_do_rastro(double angulo_atras) {
     constexpr double abertura = 75.0;
     if (angulo_atras < 0 || angulo_atras > abertura) return 0;
@@ -24,21 +160,19 @@ double alfa_do_rastro(double angulo_atras) {
 
 }  // namespace
 
+bool mundo_disponivel() { return !o_mundo().paises.empty(); }
+
 std::string nome_ponto_de_partida(int local) {
-    switch (local) {
-        case 1: return "Brasil";
-        case 2: return "Portugal";
-        case 3: return "Angola";
-        default: return "Este computador";
-    }
+    for (const auto& p : geografia::pontos_de_partida)
+        if (p.local == local) return p.nome;
+    return "Este computador";
 }
 
 void mapa_mundi(SDL_Surface* s, const fontes& f) {
-    preencher(s, paleta::oceano);
-    for (int lon = 0; lon <= 400; lon += 33) caixa_arredondada(s, {double(lon), 0, 1, 400}, 0, cor{180, 206, 222});
-    texto(s, "Este computador", {f.condensada, 10, paleta::texto}, 20, 345);
-    texto(s, "Rede local", {f.condensada, 10, paleta::texto}, 266, 330);
-    segmento(s, {130, 336}, {259, 336}, 1, paleta::texto_suave);
+    gradiente_vertical(s, {0, 0, 400, 400}, cor{206, 226, 240}, cor{188, 212, 230});
+    desenhar_mundo(s, {}, 0.6);
+    legenda_superior(s, f);
+    legenda_inferior(s, f);
 }
 
 void radar(SDL_Surface* s) {

@@ -47,6 +47,11 @@ void radar(SDL_Surface* s);
 void veu_inicial(SDL_Surface* s, const fontes& f);
 void imagem_ponto_de_partida(SDL_Surface* s, const fontes& f, int local);
 
+// The country outlines and the map fitted to the location table, read from
+// the file below (relative to the generator's working directory) on first use.
+constexpr const char* arquivo_dos_paises = "mapa/paises.txt";
+bool mundo_disponivel();
+
 // Names of the four start points (0 this computer; 1..3 places on the map).
 std::string nome_ponto_de_partida(int local);
 
