@@ -152,7 +152,10 @@ void folha_ponto_de_partida(SDL_Surface* s, const fontes& f, int local) {
         moldura_arredondada(s, pilula, 7, pressionado ? 0 : 1.2, e == estado_botao::sob_o_mouse ? paleta::acento : paleta::borda);
         const cor tinta = pressionado ? cor{255, 255, 255} : paleta::texto;
         const cor suave = pressionado ? cor{220, 245, 242} : paleta::texto_suave;
-        texto(s, nome_ponto_de_partida(local), {f.negrito, 11, tinta, alinhamento::centro}, centro_x(r), static_cast<int>(r.y + 3));
+        const std::string nome = nome_ponto_de_partida(local);
+        int pontos = 11;
+        while (pontos > 8 && largura_texto(nome, f.negrito, pontos) > r.w - 10) --pontos;
+        texto(s, nome, {f.negrito, pontos, tinta, alinhamento::centro}, centro_x(r), static_cast<int>(r.y + 3 + (11 - pontos) / 2));
         const std::string detalhe = local == 0 ? "sem lugar no mapa" : "ponto " + std::to_string(local) + " do mapa";
         texto(s, detalhe, {f.condensada, 9, suave, alinhamento::centro}, centro_x(r), static_cast<int>(r.y + 18));
     });

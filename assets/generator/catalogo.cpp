@@ -77,7 +77,7 @@ std::vector<imagem_do_programa> catalogo() {
         {28, 25, 25, tipo::alfa, paleta::cartao, [](SDL_Surface* s, const fontes&) { caixa_de_marcar(s, true); }},
         {29, 50, 50, tipo::alfa, paleta::cartao, [](SDL_Surface* s, const fontes&) { marcador_duracao(s); }},
         {30, 180, 140, tipo::opaca, paleta::cartao, [](SDL_Surface* s, const fontes&) { remendo(s, paleta::cartao); }},
-        {31, 28, 26, tipo::opaca, paleta::cartao, [](SDL_Surface* s, const fontes&) { remendo(s, paleta::cartao); }},
+        {31, 28, 26, tipo::opaca, paleta::fundo, [](SDL_Surface* s, const fontes&) { remendo(s, paleta::fundo); }},
         nao_exibida(32),
         tela(33, tela_scan),
         {34, 400, 400, tipo::opaca, paleta::oceano, mapa_mundi},

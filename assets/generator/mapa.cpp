@@ -151,13 +151,62 @@ void legenda_superior(SDL_Surface* s, const fontes& f) {
     texto(s, "CONEX\xd5" "ES NO MAPA", {f.negrito, 9, com_alfa(tinta, 160)}, 12, 10);
 }
 
-double alfa_do_rastro(double angulo_atras) {
-    constexpr double abertura = 75.0;
-    if (angulo_atras < 0 || angulo_atras > abertura) return 0;
-    const double t = 1 - angulo_atras / abertura;
-    return 150 * t * t;
+// Draws `origem` into the rounded rectangle `r` of `destino`, its corners cut.
+void compor_arredondado(SDL_Surface* destino, SDL_Surface* origem, retangulo r, double raio) {
+    SDL_Surface* mascara = nova_superficie(destino->w, destino->h);
+    caixa_arredondada(mascara, r, raio, cor{255, 255, 255});
+    for (int y = 0; y < origem->h; ++y)
+        for (int x = 0; x < origem->w; ++x) {
+            const int dx = static_cast<int>(r.x) + x, dy = static_cast<int>(r.y) + y;
+            if (dx < 0 || dy < 0 || dx >= destino->w || dy >= destino->h) continue;
+            compor_pixel(destino, dx, dy, ler_pixel(origem, x, y), ler_pixel(mascara, dx, dy).a / 255.0);
+        }
+    SDL_FreeSurface(mascara);
 }
 
+// The selected place, as the settings screen shows it: the map around it.
+void recorte_do_mapa(SDL_Surface* s, retangulo janela, geografia::ponto_mapa lugar, double escala) {
+    SDL_Surface* recorte = nova_superficie(static_cast<int>(janela.w), static_cast<int>(janela.h));
+    gradiente_vertical(recorte, {0, 0, janela.w, janela.h}, cor{206, 226, 240}, cor{188, 212, 230});
+    const enquadramento e{escala, lugar.x - janela.w / 2 / escala, lugar.y - janela.h / 2 / escala};
+    desenhar_mundo(recorte, e, 0.8);
+    compor_arredondado(s, recorte, janela, 8);
+    SDL_FreeSurface(recorte);
+}
+
+void alvo_no_mapa(SDL_Surface* s, ponto c) {
+    disco(s, c, 13, com_alfa(paleta::acento, 50));
+    anel(s, c, 8, 2, paleta::acento_escuro);
+    disco(s, c, 3.5, paleta::acento_escuro);
+}
+
+void icone_do_computador(SDL_Surface* s, ponto c) {
+    caixa_arredondada(s, {c.x - 30, c.y - 24, 60, 40}, 5, paleta::barra_base);
+    caixa_arredondada(s, {c.x - 26, c.y - 20, 52, 32}, 2, cor{206, 226, 240});
+    caixa_arredondada(s, {c.x - 6, c.y + 16, 12, 6}, 0, paleta::barra_base);
+    caixa_arredondada(s, {c.x - 18, c.y + 22, 36, 4}, 2, paleta::barra_base);
+    alvo_no_mapa(s, {c.x, c.y - 4});
+}
+
+}  // namespace
+
+void leque_do_radar(SDL_Surface* s, ponto c, double raio, double angulo, cor tinta, double alfa_maximo) {
+    constexpr double abertura = 75.0;
+    for (int y = static_cast<int>(c.y - raio) - 1; y <= c.y + raio + 1; ++y)
+        for (int x = static_cast<int>(c.x - raio) - 1; x <= c.x + raio + 1; ++x) {
+            const double dx = x + 0.5 - c.x, dy = y + 0.5 - c.y;
+            const double borda = std::clamp(raio - std::hypot(dx, dy) + 0.5, 0.0, 1.0);
+            const double atras = std::fmod(angulo - std::atan2(-dy, dx) * 180 / M_PI + 720.0, 360.0);
+            if (borda <= 0 || atras > abertura) continue;
+            const double t = 1 - atras / abertura;
+            compor_pixel(s, x, y, com_alfa(tinta, static_cast<Uint8>(std::lround(alfa_maximo * t * t))), borda);
+        }
+}
+
+void silhueta_do_mundo(SDL_Surface* s, double escala, ponto centro, cor c) {
+    const mundo& w = o_mundo();
+    const enquadramento e{escala, 200 - centro.x / escala, 300 - centro.y / escala};
+    for (const auto& p : w.paises) preencher_aneis(s, aneis_locais(p, w.mapa, e), c);
 }  // namespace
 
 bool mundo_disponivel() { return !o_mundo().paises.empty(); }
@@ -177,17 +226,8 @@ void mapa_mundi(SDL_Surface* s, const fontes& f) {
 
 void radar(SDL_Surface* s) {
     const ponto c{200, 200};
-    for (int y = 0; y < s->h; ++y)
-        for (int x = 0; x < s->w; ++x) {
-            const double dx = x + 0.5 - c.x, dy = y + 0.5 - c.y;
-            const double distancia = std::hypot(dx, dy);
-            const double borda = std::clamp(raio_radar - distancia + 0.5, 0.0, 1.0);
-            if (borda <= 0) continue;
-            const double angulo = std::atan2(-dy, dx) * 180 / M_PI;
-            const double atras = std::fmod(45.0 - angulo + 720.0, 360.0);
-            const double a = 14 + alfa_do_rastro(atras);
-            gravar_pixel(s, x, y, cor{20, 190, 120, static_cast<Uint8>(std::lround(a * borda))});
-        }
+    disco(s, c, raio_radar, cor{20, 190, 120, 14});
+    leque_do_radar(s, c, raio_radar, 45, cor{20, 190, 120}, 150);
     for (int k = 1; k <= 4; ++k) anel(s, c, k * 49.5 - (k == 4 ? 1.5 : 0), 1.4, cor{10, 110, 70, 110});
     segmento(s, {c.x - 196, c.y}, {c.x + 196, c.y}, 1, cor{10, 110, 70, 60});
     segmento(s, {c.x, c.y - 196}, {c.x, c.y + 196}, 1, cor{10, 110, 70, 60});
@@ -204,9 +244,24 @@ void veu_inicial(SDL_Surface* s, const fontes& f) {
 
 void imagem_ponto_de_partida(SDL_Surface* s, const fontes& f, int local) {
     preencher(s, paleta::cartao);
-    caixa_arredondada(s, {4, 2, 172, 100}, 8, paleta::oceano);
-    disco(s, {90, 52}, 7, cor{255, 50, 50});
-    texto(s, nome_ponto_de_partida(local), {f.negrito, 13, paleta::texto, alinhamento::centro}, 90, 110);
+    const retangulo janela{4, 2, 172, 104};
+    const ponto meio{janela.x + janela.w / 2, janela.y + janela.h / 2};
+    bool no_mapa = false;
+    for (const auto& p : geografia::pontos_de_partida)
+        if (p.local == local) {
+            recorte_do_mapa(s, janela, p.ponto, 2.2);
+            no_mapa = true;
+        }
+    if (no_mapa) {
+        alvo_no_mapa(s, meio);
+    } else {
+        caixa_arredondada(s, janela, 8, cor{226, 236, 244});
+        icone_do_computador(s, meio);
+    }
+    moldura_arredondada(s, janela, 8, 1, paleta::borda);
+    texto(s, nome_ponto_de_partida(local), {f.negrito, 13, paleta::texto, alinhamento::centro}, 90, 111);
+    const std::string detalhe = no_mapa ? "as linhas partem daqui" : "linhas a partir da legenda";
+    texto(s, detalhe, {f.condensada, 10, paleta::texto_suave, alinhamento::centro}, 90, 126);
 }
 
 }  // namespace gerador

@@ -40,6 +40,14 @@ void marcador_duracao(SDL_Surface* s);
 void faixa_duracao(SDL_Surface* s, const fontes& f);
 void emblema(SDL_Surface* s);
 
+// A translucent sweep wedge: strongest at its leading edge (at `angulo`
+// degrees, counter-clockwise from the right), fading over the 75 degrees
+// behind it.
+void leque_do_radar(SDL_Surface* s, ponto centro, double raio, double angulo, cor c, double alfa_maximo);
+// The countries' shapes in one colour, the map scaled by `escala` around its
+// centre, which lands at `centro`.
+void silhueta_do_mundo(SDL_Surface* s, double escala, ponto centro, cor c);
+
 // Map, radar and start points.
 void painel(SDL_Surface* s, const fontes& f);
 void mapa_mundi(SDL_Surface* s, const fontes& f);

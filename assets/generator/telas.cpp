@@ -77,14 +77,11 @@ void paragrafo(SDL_Surface* s, const fontes& f, const std::vector<std::string>& 
 }
 
 void ornamento_radar(SDL_Surface* s, ponto c, double raio, cor tinta) {
+    leque_do_radar(s, c, raio, 45, tinta, 150);
     for (int k = 1; k <= 4; ++k) anel(s, c, raio * k / 4, 1.2, com_alfa(tinta, static_cast<Uint8>(40 + 20 * k)));
     segmento(s, {c.x - raio, c.y}, {c.x + raio, c.y}, 1, com_alfa(tinta, 50));
     segmento(s, {c.x, c.y - raio}, {c.x, c.y + raio}, 1, com_alfa(tinta, 50));
-    for (int k = 0; k < 60; ++k) {
-        const double a = -M_PI / 4 - k * M_PI / 150;
-        segmento(s, c, {c.x + raio * std::cos(a), c.y + raio * std::sin(a)}, 3.2, com_alfa(tinta, static_cast<Uint8>(70 - k)));
-    }
-    segmento(s, c, {c.x + raio * std::cos(-M_PI / 4), c.y + raio * std::sin(-M_PI / 4)}, 2, tinta);
+    segmento(s, c, {c.x + raio * std::cos(M_PI / 4), c.y - raio * std::sin(M_PI / 4)}, 2, tinta);
 }
 
 // What the status line shows before the first sweep: the empty line at (55, 64).
@@ -94,8 +91,8 @@ void status_vazio_na_tela(SDL_Surface* s) { caixa_arredondada(s, {55, 64 + 26, 3
 
 void tela_inicio(SDL_Surface* s, const fontes& f) {
     base_do_inicio(s, f);
-    texto(s, "Observe as conex\xf5" "es TCP deste computador", {f.negrito, 11, paleta::texto}, 136, 61);
-    texto(s, "em tempo real, no mapa e no painel.", {f.condensada, 11, paleta::texto_suave}, 136, 77);
+    texto(s, "Conex\xf5" "es TCP deste computador", {f.negrito, 11, paleta::texto}, 136, 61);
+    texto(s, "ao vivo, no mapa e no painel ao lado.", {f.condensada, 11, paleta::texto_suave}, 136, 77);
 }
 
 void tela_scan(SDL_Surface* s, const fontes& f) {
@@ -156,6 +153,7 @@ void tela_curso(SDL_Surface* s, const fontes& f) {
 
 void tela_abertura(SDL_Surface* s, const fontes& f) {
     gradiente_vertical(s, {0, 0, 800, 500}, paleta::barra_topo, cor{8, 16, 28});
+    silhueta_do_mundo(s, 2.0, {400, 205}, cor{34, 60, 86, 150});
     ornamento_radar(s, {400, 200}, 130, paleta::acento);
     disco(s, {400, 200}, 5, paleta::acento_claro);
     texto(s, "QUORVEX", {f.negrito, 44, branco, alinhamento::centro}, 400, 340);
