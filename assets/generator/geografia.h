@@ -114,6 +114,7 @@ struct alvo {
     std::string sufixo, nome_na_tabela;
     const pais* p = nullptr;  // nullptr: a region without an outline
     ponto_mapa ponto;
+    bool ilha = false;        // a small country with no neighbour near its shores
 };
 
 inline double y_de_miller(double lat) {
@@ -316,6 +317,60 @@ constexpr double menor_sigma = 12.0;
 // subcontinent and Arabia lose their shapes.
 constexpr double maior_correcao = 9.0;
 
+// A small island country far from every other shore can move further: the
+// correction around it is confined to the sea.
+constexpr double maior_correcao_de_ilha = 26.0;
+constexpr double maior_tamanho_de_ilha = 30.0;
+constexpr double distancia_de_ilha = 6.0;
+
+struct caixa_na_tela {
+    double x0 = 1e9, y0 = 1e9, x1 = -1e9, y1 = -1e9;
+    double diagonal() const { return std::hypot(x1 - x0, y1 - y0); }
+};
+
+inline double area_do_anel(const std::vector<lonlat>& anel) {
+    double area = 0;
+    for (size_t i = 0, n = anel.size(); i < n; ++i)
+        area += anel[i].lon * anel[(i + 1) % n].lat - anel[(i + 1) % n].lon * anel[i].lat;
+    return std::abs(area) / 2;
+}
+
+// The box of the country's main land: its far-flung islets (New Zealand's
+// Chatham Islands) are left out.
+inline caixa_na_tela caixa_do_pais(const pais& p, const projecao_miller& proj) {
+    double maior = 0;
+    for (const auto& anel : p.aneis) maior = std::max(maior, area_do_anel(anel));
+    caixa_na_tela c;
+    for (const auto& anel : p.aneis)
+        if (area_do_anel(anel) >= maior / 20)
+            for (const lonlat& l : anel) {
+                const ponto_mapa q = proj(l);
+                c.x0 = std::min(c.x0, q.x), c.y0 = std::min(c.y0, q.y);
+                c.x1 = std::max(c.x1, q.x), c.y1 = std::max(c.y1, q.y);
+            }
+    return c;
+}
+
+inline bool e_ilha(const pais& p, const std::vector<pais>& paises, const projecao_miller& proj) {
+    const caixa_na_tela c = caixa_do_pais(p, proj);
+    if (c.diagonal() > maior_tamanho_de_ilha) return false;
+    for (const pais& outro : paises) {
+        if (&outro == &p) continue;
+        const caixa_na_tela o = caixa_do_pais(outro, proj);
+        if (o.x0 > c.x1 + distancia_de_ilha || o.x1 < c.x0 - distancia_de_ilha ||
+            o.y0 > c.y1 + distancia_de_ilha || o.y1 < c.y0 - distancia_de_ilha)
+            continue;
+        for (const auto& anel : outro.aneis)
+            for (const lonlat& l : anel) {
+                const ponto_mapa q = proj(l);
+                if (q.x > c.x0 - distancia_de_ilha && q.x < c.x1 + distancia_de_ilha &&
+                    q.y > c.y0 - distancia_de_ilha && q.y < c.y1 + distancia_de_ilha)
+                    return false;
+            }
+    }
+    return true;
+}
+
 // The displacement that moves a country's nearest edge point past the
 // target by the inner margin; none when the target is inside or too far.
 inline bool correcao_para(const alvo& a, const mapa_ajustado& mapa, const mapa_ajustado& sem_correcao,
@@ -324,19 +379,21 @@ inline bool correcao_para(const alvo& a, const mapa_ajustado& mapa, const mapa_a
     if (dentro(a.ponto, aneis)) return false;
     const mais_proximo m = ponto_mais_proximo(a.ponto, aneis, aneis_na_tela(*a.p, sem_correcao));
     const double d = m.distancia;
-    if (d <= 0 || d > maior_correcao) return false;
+    if (d <= 0 || d > (a.ilha ? maior_correcao_de_ilha : maior_correcao)) return false;
     const double mover = std::min(maior_passo, d + margem_interna);
     const double ux = (a.ponto.x - m.no_mapa.x) / d, uy = (a.ponto.y - m.no_mapa.y) / d;
-    bolha = {m.antes_da_correcao, ux * mover * amortecimento, uy * mover * amortecimento,
-             std::max(menor_sigma, 3.0 * mover)};
+    const double alcance = a.ilha ? std::max(3.0, caixa_do_pais(*a.p, sem_correcao.projecao).diagonal())
+                                  : std::max(menor_sigma, 3.0 * mover);
+    bolha = {m.antes_da_correcao, ux * mover * amortecimento, uy * mover * amortecimento, alcance};
     return true;
 }
 
 // Each target in turn pulls its country under it, the next seeing the
 // correction so far; passes repeat until every reachable target is inside.
-inline mapa_ajustado ajustar_mapa(const std::vector<alvo>& alvos) {
+inline mapa_ajustado ajustar_mapa(std::vector<alvo> alvos, const std::vector<pais>& paises) {
     mapa_ajustado mapa{ajustar_projecao(alvos), {}};
     const mapa_ajustado sem_correcao{mapa.projecao, {}};
+    for (alvo& a : alvos) a.ilha = a.p && e_ilha(*a.p, paises, mapa.projecao);
     for (int passo = 0; passo < passos_de_correcao; ++passo) {
         bool mudou = false;
         for (const alvo& a : alvos) {

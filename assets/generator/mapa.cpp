@@ -90,7 +90,7 @@ mundo carregar_mundo() {
     mundo w;
     w.paises = geografia::ler_paises(arquivo_dos_paises);
     if (w.paises.empty()) return w;
-    w.mapa = geografia::ajustar_mapa(geografia::alvos_do_mapa(w.paises));
+    w.mapa = geografia::ajustar_mapa(geografia::alvos_do_mapa(w.paises), w.paises);
     w.tom = colorir(w);
     return w;
 }
