@@ -94,8 +94,36 @@ void segmento(SDL_Surface* s, ponto a, ponto b, double espessura, cor c) {
     });
 }
 
+// Each pixel takes the coverage of its nearest segment once, so joints do not
+// darken where neighbouring segments overlap.
 void polilinha(SDL_Surface* s, const std::vector<ponto>& pontos, double espessura, cor c) {
-    for (size_t i = 1; i < pontos.size(); ++i) segmento(s, pontos[i - 1], pontos[i], espessura, c);
+    if (pontos.size() < 2) return;
+    double x0 = s->w, y0 = s->h, x1 = 0, y1 = 0;
+    for (const ponto& p : pontos) {
+        x0 = std::min(x0, p.x), y0 = std::min(y0, p.y);
+        x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+    }
+    const double m = espessura / 2 + 1;
+    const int bx0 = std::max(0, static_cast<int>(std::floor(x0 - m))), by0 = std::max(0, static_cast<int>(std::floor(y0 - m)));
+    const int bx1 = std::min(s->w - 1, static_cast<int>(std::ceil(x1 + m))), by1 = std::min(s->h - 1, static_cast<int>(std::ceil(y1 + m)));
+    if (bx1 < bx0 || by1 < by0) return;
+    const int largura = bx1 - bx0 + 1;
+    std::vector<float> cobre(static_cast<size_t>(largura) * (by1 - by0 + 1), 0.0f);
+    for (size_t i = 1; i < pontos.size(); ++i) {
+        const ponto a = pontos[i - 1], b = pontos[i];
+        const int sx0 = std::max(bx0, static_cast<int>(std::floor(std::min(a.x, b.x) - m)));
+        const int sx1 = std::min(bx1, static_cast<int>(std::ceil(std::max(a.x, b.x) + m)));
+        const int sy0 = std::max(by0, static_cast<int>(std::floor(std::min(a.y, b.y) - m)));
+        const int sy1 = std::min(by1, static_cast<int>(std::ceil(std::max(a.y, b.y) + m)));
+        for (int y = sy0; y <= sy1; ++y)
+            for (int x = sx0; x <= sx1; ++x) {
+                float& celula = cobre[static_cast<size_t>(y - by0) * largura + (x - bx0)];
+                const double cob = cobertura(distancia_segmento(ponto{x + 0.5, y + 0.5}, a, b) - espessura / 2);
+                celula = std::max(celula, static_cast<float>(cob));
+            }
+    }
+    for (int y = by0; y <= by1; ++y)
+        for (int x = bx0; x <= bx1; ++x) compor_pixel(s, x, y, c, cobre[static_cast<size_t>(y - by0) * largura + (x - bx0)]);
 }
 
 void preencher_aneis(SDL_Surface* s, const std::vector<std::vector<ponto>>& aneis, cor c) {

@@ -228,11 +228,13 @@ void radar(SDL_Surface* s) {
     const ponto c{200, 200};
     disco(s, c, raio_radar, cor{20, 190, 120, 14});
     leque_do_radar(s, c, raio_radar, 45, cor{20, 190, 120}, 150);
-    for (int k = 1; k <= 4; ++k) anel(s, c, k * 49.5 - (k == 4 ? 1.5 : 0), 1.4, cor{10, 110, 70, 110});
-    segmento(s, {c.x - 196, c.y}, {c.x + 196, c.y}, 1, cor{10, 110, 70, 60});
-    segmento(s, {c.x, c.y - 196}, {c.x, c.y + 196}, 1, cor{10, 110, 70, 60});
+    // Lines at least two pixels wide: the radar is turned without smoothing,
+    // and thinner lines break into dashes.
+    for (int k = 1; k <= 4; ++k) anel(s, c, k * 49.5 - (k == 4 ? 2 : 0), 2.2, cor{10, 110, 70, 80});
+    segmento(s, {c.x - 196, c.y}, {c.x + 196, c.y}, 2, cor{10, 110, 70, 45});
+    segmento(s, {c.x, c.y - 196}, {c.x, c.y + 196}, 2, cor{10, 110, 70, 45});
     const double a = 45 * M_PI / 180;
-    segmento(s, c, {c.x + 197 * std::cos(a), c.y - 197 * std::sin(a)}, 2, cor{40, 240, 160, 230});
+    segmento(s, c, {c.x + 196 * std::cos(a), c.y - 196 * std::sin(a)}, 2.5, cor{40, 240, 160, 230});
 }
 
 void veu_inicial(SDL_Surface* s, const fontes& f) {
