@@ -100,9 +100,12 @@ void tela_scan(SDL_Surface* s, const fontes& f) {
     texto(s, "VOLTAS", {f.negrito, 7, paleta::texto_suave}, 20, 54);
     texto(s, "SITUA\xc7\xc3O", {f.negrito, 7, paleta::texto_suave}, 55, 54);
     status_vazio_na_tela(s);
-    disco(s, {446, 23}, 4.5, cor{255, 90, 80});
-    texto(s, "Scan em andamento", {f.negrito, 12, branco}, 458, 8);
-    texto(s, "Esc interrompe e grava o relat\xf3rio", {f.condensada, 10, cor{150, 176, 200}}, 458, 26);
+    // This background stays up after the scan until the home screen is entered
+    // again, so it names the screen rather than claiming a scan is running.
+    anel(s, {446, 23}, 5, 1.6, paleta::acento_claro);
+    disco(s, {446, 23}, 2, paleta::acento_claro);
+    texto(s, "Scan", {f.negrito, 12, branco}, 458, 8);
+    texto(s, "Esc interrompe o scan e grava o relat\xf3rio", {f.condensada, 10, cor{150, 176, 200}}, 458, 26);
 }
 
 void tela_configuracoes(SDL_Surface* s, const fontes& f) {
