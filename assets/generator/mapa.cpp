@@ -113,11 +113,31 @@ void gradicula(SDL_Surface* s, const mundo& w, const enquadramento& e, cor c) {
     }
 }
 
+// A country smaller than a few pixels (Bermuda, the Chagos) would vanish into
+// the sea: it is shown as a dot, as atlases do.
+bool minusculo(const std::vector<std::vector<ponto>>& aneis, ponto& centro) {
+    double x0 = 1e9, y0 = 1e9, x1 = -1e9, y1 = -1e9;
+    for (const auto& anel : aneis)
+        for (const ponto& p : anel) {
+            x0 = std::min(x0, p.x), y0 = std::min(y0, p.y);
+            x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+        }
+    centro = {(x0 + x1) / 2, (y0 + y1) / 2};
+    return std::hypot(x1 - x0, y1 - y0) < 3;
+}
+
 void desenhar_mundo(SDL_Surface* s, const enquadramento& e, double espessura_fronteira) {
     const mundo& w = o_mundo();
     gradicula(s, w, e, cor{255, 255, 255, 120});
-    for (size_t i = 0; i < w.paises.size(); ++i)
-        preencher_aneis(s, aneis_locais(w.paises[i], w.mapa, e), tons_de_terra[w.tom[i]]);
+    for (size_t i = 0; i < w.paises.size(); ++i) {
+        const auto aneis = aneis_locais(w.paises[i], w.mapa, e);
+        ponto centro;
+        if (minusculo(aneis, centro)) {
+            disco(s, centro, 1.8, com_alfa(paleta::fronteira, 220));
+            disco(s, centro, 1.0, tons_de_terra[w.tom[i]]);
+        }
+        preencher_aneis(s, aneis, tons_de_terra[w.tom[i]]);
+    }
     for (const auto& p : w.paises)
         for (auto anel : aneis_locais(p, w.mapa, e)) {
             anel.push_back(anel.front());

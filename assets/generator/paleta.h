@@ -21,7 +21,6 @@ constexpr cor texto_suave{92, 106, 122};
 constexpr cor painel{17, 24, 33};
 constexpr cor painel_linha{30, 40, 52};
 constexpr cor oceano{196, 220, 234};
-constexpr cor terra{238, 234, 218};
 constexpr cor fronteira{150, 156, 146};
 }  // namespace paleta
 

@@ -111,10 +111,8 @@ void tela_scan(SDL_Surface* s, const fontes& f) {
 void tela_configuracoes(SDL_Surface* s, const fontes& f) {
     pagina_clara(s, f, "Configura\xe7\xf5" "es", "valem a partir do pr\xf3ximo scan");
     titulo_secao(s, f, "FILTROS E OP\xc7\xd5" "ES", 26, 194);
-    for (int linha = 0; linha < 7; ++linha) {
-        const double y = 220 + 30 * linha + 27.5;
-        if (linha < 6) caixa_arredondada(s, {55, y, 320, 1}, 0, paleta::borda);
-    }
+    // Rules between the seven rows of check boxes (boxes at y 220 + 30 k).
+    for (int linha = 0; linha < 6; ++linha) caixa_arredondada(s, {55, 247.5 + 30 * linha, 320, 1}, 0, paleta::borda);
     cartao(s, {410, 70, 372, 100});
     titulo_secao(s, f, "COMO FUNCIONA", 426, 82);
     paragrafo(s, f, {"Cada altera\xe7\xe3o \xe9 gravada na hora no arquivo de",
@@ -130,11 +128,10 @@ void tela_ferramentas(SDL_Surface* s, const fontes& f) {
                                 "Mostra o endere\xe7o com que voc\xea sai na internet.",
                                 "Lista de servidores proxy p\xfa" "blicos.",
                                 "Descobre onde fica um endere\xe7o IP."};
+    const int y_dos_botoes[] = {80, 175, 270, 365}, y_dos_rotulos[] = {100, 200, 294, 392};
     for (int i = 0; i < 4; ++i) {
-        const int y = 80 + 95 * i;
-        cartao(s, {20, y - 6.0, 370, 79});
-        const int y_rotulo = i == 0 ? 100 : i == 1 ? 200 : i == 2 ? 294 : 392;
-        texto(s, descricoes[i], {f.condensada, 11, paleta::texto_suave}, 95, y_rotulo + 20);
+        cartao(s, {20, y_dos_botoes[i] - 6.0, 370, 79});
+        texto(s, descricoes[i], {f.condensada, 11, paleta::texto_suave}, 95, y_dos_rotulos[i] + 20);
     }
     cartao(s, {688, 72, 74, 98});
     cartao(s, {410, 72, 262, 150});
