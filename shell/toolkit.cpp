@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "shell/startup.h"
@@ -42,7 +43,7 @@ public:
     Recurso* procurar(const char* caminho, int tamanho, const marca_do_arquivo& marca) {
         for (auto& e : entradas_) {
             if (e.recurso == nullptr || e.tamanho != tamanho) continue;
-            if (std::strcmp(e.caminho, caminho) != 0) continue;
+            if (e.caminho != caminho) continue;
             if (!(e.marca == marca)) {
                 descartar(e);
                 return nullptr;
@@ -55,11 +56,10 @@ public:
 
     Recurso* guardar(const char* caminho, int tamanho, const marca_do_arquivo& marca,
                      Recurso* recurso) {
-        if (recurso == nullptr || std::strlen(caminho) >= sizeof entradas_[0].caminho)
-            return recurso;
+        if (recurso == nullptr) return nullptr;
         entrada& e = vaga();
         descartar(e);
-        std::strcpy(e.caminho, caminho);
+        e.caminho = caminho;
         e.tamanho = tamanho;
         e.marca = marca;
         e.recurso = recurso;
@@ -74,7 +74,7 @@ public:
 
 private:
     struct entrada {
-        char caminho[512] = {0};
+        std::string caminho;
         int tamanho = 0;
         marca_do_arquivo marca;
         Recurso* recurso = nullptr;
