@@ -85,10 +85,22 @@ void resolver_nome_do_host(const char* ip_remoto, char (&nome_dns)[128]) {
 
 // The live table's counters are read by the radar's map pass; they change
 // under the same lock that pass holds.
-void reservar_linha_volatil() {
+// Returns whether the reservation raised the high-water mark, so that a row the
+// add could not use is handed back the way it was taken.
+bool reservar_linha_volatil() {
     std::lock_guard<std::mutex> trava(trava_banco_volatil);
-    if (lacunas_conexoes_volatil == 0) ++limite_conexoes_volatil;
-    else --lacunas_conexoes_volatil;
+    if (lacunas_conexoes_volatil == 0) {
+        ++limite_conexoes_volatil;
+        return true;
+    }
+    --lacunas_conexoes_volatil;
+    return false;
+}
+
+void desfazer_reserva(bool subiu_o_limite) {
+    std::lock_guard<std::mutex> trava(trava_banco_volatil);
+    if (subiu_o_limite) --limite_conexoes_volatil;
+    else ++lacunas_conexoes_volatil;
 }
 
 void devolver_linha_volatil() {
@@ -130,10 +142,12 @@ void tratar_nova_conexao(const campos_da_conexao& c, int corrente) {
     int semelhante =
         verificar_conexoes_semelhantes_painel(c.ip_remoto, c.porta_remota, c.nome_processo, 0);
 
-    reservar_linha_volatil();
+    bool subiu_o_limite = reservar_linha_volatil();
     liberar_gravacao_banco_voltatil();
-    add_conexao_a_banco_valatil(c.porta_local, c.ip_remoto, c.porta_remota, c.nome_processo,
-                                localidade, mapa_x, mapa_y);
+    // A full live table keeps the connection off the map, not off the panel.
+    if (!add_conexao_a_banco_valatil(c.porta_local, c.ip_remoto, c.porta_remota,
+                                     c.nome_processo, localidade, mapa_x, mapa_y))
+        desfazer_reserva(subiu_o_limite);
     if (semelhante) return;
 
     add_banco_painel(hora, c.ip_local, c.porta_local, c.ip_remoto, c.porta_remota,
@@ -146,9 +160,12 @@ void tratar_nova_conexao(const campos_da_conexao& c, int corrente) {
 void tratar_conexao_encerrada(const campos_da_conexao& c) {
     apenas_exibir_imagem("bin/A0043.bin", 55, 64);
     liberar_gravacao_banco_voltatil();
-    remove_conexao_de_banco_valatil(c.porta_local, c.ip_remoto, c.porta_remota,
-                                    c.nome_processo);
-    devolver_linha_volatil();
+    // Only a row actually freed becomes a gap: a key that was never live (a
+    // duplicate of one reading, or a connection the full table did not take)
+    // must not make the gap count drift.
+    if (remove_conexao_de_banco_valatil(c.porta_local, c.ip_remoto, c.porta_remota,
+                                        c.nome_processo))
+        devolver_linha_volatil();
     informa_desconexao(hora_atual(1), c.porta_local, c.ip_remoto, c.porta_remota,
                        c.nome_processo);
     exibir_painel(1);

@@ -240,6 +240,41 @@ TEST_F(Varredura, EncerradaEReabertaEntreLeiturasNaoENovaNemEncerrada) {
     EXPECT_EQ(vivas(), 1);
 }
 
+// Rows that share a key within one reading close twice but were stored once:
+// the live table's count of gaps must follow the rows really freed.
+TEST_F(Varredura, ChaveRepetidaNumaLeituraMantemAContaDeLacunas) {
+    linha a = conexao(1);
+    linha gemea = a;
+    gemea.ip_local = "192.168.0.9";
+    leituras_roteiro.push_back({a});
+    leituras_roteiro.push_back({a, gemea});
+    leituras_roteiro.push_back({});
+    leituras_roteiro.push_back({conexao(2)});
+    for (int i = 0; i < 4; ++i) varrer();
+    EXPECT_EQ(vivas(), 1);
+    EXPECT_EQ(limite_conexoes_volatil - lacunas_conexoes_volatil, 1);
+    EXPECT_EQ(limite_conexoes_volatil, 1) << "the new connection reuses the freed row";
+}
+
+TEST_F(Varredura, TabelaVivaCheiaNaoSobeOLimite) {
+    std::vector<linha> muitas;
+    for (int i = 0; i < 200; ++i) muitas.push_back(conexao(i, nullptr, std::to_string(1000 + i).c_str()));
+    leituras_roteiro.push_back(muitas);
+    std::vector<linha> outras;
+    for (int i = 200; i < 260; ++i) outras.push_back(conexao(i, nullptr, std::to_string(1000 + i).c_str()));
+    leituras_roteiro.push_back(muitas);
+    for (const linha& l : outras) leituras_roteiro.back().push_back(l);
+    substituir_resolvedor(nullptr);
+    timeout_dns = 0;
+    varrer();
+    varrer();
+    timeout_dns = 500;
+    EXPECT_EQ(vivas(), linhas_captura);
+    EXPECT_EQ(limite_conexoes_volatil, linhas_captura);
+    EXPECT_EQ(lacunas_conexoes_volatil, 0);
+    EXPECT_EQ(num_banco_painel, 260) << "a connection the live table could not take still reaches the panel";
+}
+
 TEST_F(Varredura, FiltroDeSemelhantesLigadoEsconde) {
     resumo_websites = 1;
     leituras_roteiro.push_back({conexao(7), conexao(8), conexao(9, "203.0.113.9", "80"),
