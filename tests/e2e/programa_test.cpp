@@ -1,0 +1,398 @@
+// The complete program as a user meets it: a real window on a virtual display,
+// clicks and keys from xdotool, loopback connections opened by the test, the
+// settings file, the report and the launched programs read back afterwards.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "janela.h"
+
+namespace {
+
+using e2e::captura;
+using e2e::composicao;
+using e2e::imagem;
+using e2e::Programa;
+
+std::string configuracao(int lopps, int log, int filtro) {
+    return "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<quorvex>\n<lopps_scan>" +
+           std::to_string(lopps) +
+           "</lopps_scan>\n<exibir_http>1</exibir_http>\n<exibir_https>0</exibir_https>\n"
+           "<exibir_localhost>1</exibir_localhost>\n<exibir_lan_10>1</exibir_lan_10>\n"
+           "<exibir_lan_192>0</exibir_lan_192>\n<local>1</local>\n<exibir_log>" +
+           std::to_string(log) + "</exibir_log>\n<filtro>" + std::to_string(filtro) +
+           "</filtro>\n</quorvex>\n";
+}
+
+// Tab centres, and the start button.
+const std::pair<int, int> aba_home{50, 28}, aba_ferramentas{160, 28}, aba_configuracoes{265, 28},
+    aba_curso{370, 28}, botao_iniciar{70, 80};
+
+const char* const fundo_home = "bin/A0039.bin";
+const char* const fundo_ferramentas = "bin/A0041.bin";
+const char* const fundo_configuracoes = "bin/A0038.bin";
+const char* const fundo_curso = "bin/A0037.bin";
+
+imagem imagem_do_programa(const std::string& nome) {
+    return e2e::carregar_imagem(std::string(QUORVEX_RUN_DIR) + "/" + nome);
+}
+
+// ---- Loopback connections owned by this process ----
+// Close-on-exec: the program started by the test must not hold them open.
+
+struct escuta {
+    int fd = -1;
+    int porta = 0;
+    escuta() {
+        fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in endereco{};
+        endereco.sin_family = AF_INET;
+        endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco);
+        listen(fd, 16);
+        socklen_t tamanho = sizeof endereco;
+        getsockname(fd, reinterpret_cast<sockaddr*>(&endereco), &tamanho);
+        porta = ntohs(endereco.sin_port);
+    }
+    ~escuta() { close(fd); }
+};
+
+struct conexao {
+    int cliente = -1, aceita = -1;
+    int porta_cliente = 0;
+    explicit conexao(const escuta& e) {
+        cliente = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in endereco{};
+        endereco.sin_family = AF_INET;
+        endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        endereco.sin_port = htons(static_cast<uint16_t>(e.porta));
+        connect(cliente, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco);
+        aceita = accept4(e.fd, nullptr, nullptr, SOCK_CLOEXEC);
+        socklen_t tamanho = sizeof endereco;
+        getsockname(cliente, reinterpret_cast<sockaddr*>(&endereco), &tamanho);
+        porta_cliente = ntohs(endereco.sin_port);
+    }
+    void fechar() {
+        if (cliente >= 0) close(cliente);
+        if (aceita >= 0) close(aceita);
+        cliente = aceita = -1;
+    }
+    ~conexao() { fechar(); }
+};
+
+std::string nome_deste_processo() {
+    char caminho[4096] = {0};
+    ssize_t n = readlink("/proc/self/exe", caminho, sizeof caminho - 1);
+    std::string nome(caminho, n > 0 ? n : 0);
+    return nome.substr(nome.find_last_of('/') + 1);
+}
+
+std::string linha_do_painel(int porta) {
+    return ":127.0.0.1:" + std::to_string(porta) + " " + nome_deste_processo() + " Localhost\n";
+}
+
+// The report's connection blocks.
+std::vector<std::string> blocos(const std::string& relatorio) {
+    std::vector<std::string> resultado;
+    const std::string inicio = "<br><br><table width=\"700px\"";
+    for (std::size_t p = relatorio.find(inicio); p != std::string::npos;) {
+        std::size_t proximo = relatorio.find(inicio, p + 1);
+        resultado.push_back(relatorio.substr(p, proximo == std::string::npos ? std::string::npos : proximo - p));
+        p = proximo;
+    }
+    return resultado;
+}
+
+std::string bloco_de(const std::vector<std::string>& todos, int porta_local, int porta_remota) {
+    const std::string local = "Local 127.0.0.1 : " + std::to_string(porta_local) + "<";
+    const std::string remoto = "Remoto 127.0.0.1 : " + std::to_string(porta_remota) + "<";
+    for (const auto& b : todos)
+        if (b.find(local) != std::string::npos && b.find(remoto) != std::string::npos) return b;
+    return "";
+}
+
+bool tem(const std::string& texto, const std::string& trecho) {
+    return texto.find(trecho) != std::string::npos;
+}
+
+class ProgramaEmJanela : public ::testing::Test {
+protected:
+    Programa programa;
+
+    void iniciar(int lopps = 0, int log = 0, int filtro = 0) {
+        programa.configurar(configuracao(lopps, log, filtro));
+        ASSERT_TRUE(programa.iniciar()) << programa.diagnostico_do_inicio();
+        ASSERT_TRUE(programa.esperar_fundo(fundo_home));
+    }
+
+    void ir_para(std::pair<int, int> aba, const char* fundo) {
+        programa.clicar(aba.first, aba.second);
+        ASSERT_TRUE(programa.esperar_fundo(fundo)) << fundo;
+    }
+
+    void fechar_com_status_1() {
+        programa.pedir_fechamento();
+        EXPECT_EQ(programa.esperar_fim(5), 1);
+    }
+
+    std::string relatorio_unico() {
+        auto arquivos = programa.relatorios();
+        EXPECT_EQ(arquivos.size(), 1u);
+        return arquivos.empty() ? "" : teste::ler_arquivo(arquivos[0]);
+    }
+};
+
+TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
+    escuta servidor;
+    conexao fechada(servidor), aberta(servidor);
+    iniciar(0, 1, 0);
+    programa.clicar(botao_iniciar.first, botao_iniciar.second);
+    // The first reading lists what was open when the scan started.
+    for (int porta : {fechada.porta_cliente, aberta.porta_cliente, servidor.porta}) {
+        ASSERT_TRUE(programa.esperar_saida("PAINEL1" + linha_do_painel(porta), 10))
+            << porta << "\n" << programa.saida();
+    }
+
+    fechada.fechar();
+    conexao nova(servidor);
+    ASSERT_TRUE(programa.esperar_saida(linha_do_painel(nova.porta_cliente), 10));
+    ASSERT_TRUE(programa.esperar_relatorio(20));
+
+    auto todos = blocos(relatorio_unico());
+    std::string b_fechada = bloco_de(todos, fechada.porta_cliente, servidor.porta);
+    std::string b_aberta = bloco_de(todos, aberta.porta_cliente, servidor.porta);
+    std::string b_nova = bloco_de(todos, nova.porta_cliente, servidor.porta);
+    EXPECT_TRUE(tem(b_fechada, "Desconectou:")) << b_fechada << "\n" << programa.saida();
+    EXPECT_TRUE(tem(bloco_de(todos, servidor.porta, fechada.porta_cliente), "Desconectou:"));
+    EXPECT_TRUE(tem(b_aberta, "Conex&atilde;o:")) << b_aberta;
+    EXPECT_FALSE(tem(b_aberta, "Desconectou:")) << b_aberta;
+    EXPECT_TRUE(tem(b_nova, "Nova conex&atilde;o")) << b_nova;
+    EXPECT_TRUE(tem(b_nova, nome_deste_processo()));
+
+    // The report is opened when the settings ask for it.
+    EXPECT_TRUE(programa.esperar_lancado("|xdg-open|" + programa.pasta_relatorios() + "/", 5));
+    // Back in the menu.
+    ir_para(aba_ferramentas, fundo_ferramentas);
+    fechar_com_status_1();
+}
+
+TEST_F(ProgramaEmJanela, EscapeGravaORelatorioAteAliEVoltaAoMenu) {
+    escuta servidor;
+    conexao uma(servidor);
+    iniciar();
+    programa.clicar(botao_iniciar.first, botao_iniciar.second);
+    ASSERT_TRUE(programa.esperar_saida(linha_do_painel(uma.porta_cliente), 8));
+    double inicio = e2e::agora_ms();
+    programa.tecla("Escape");
+    ASSERT_TRUE(programa.esperar_relatorio(5)) << "the scan would have lasted 11 s";
+    EXPECT_LT(e2e::agora_ms() - inicio, 6000);
+    auto todos = blocos(relatorio_unico());
+    EXPECT_FALSE(bloco_de(todos, uma.porta_cliente, servidor.porta).empty());
+
+    // An Escape taken by a sweep redraws the idle home screen; one taken by the
+    // radar ends the scan as its last turn would. Either way the menu waits.
+    bool home_parada = programa.esperar_fundo(fundo_home, 3);
+    std::cout << "Escape taken by the " << (home_parada ? "sweep" : "radar") << "\n";
+    ir_para(aba_configuracoes, fundo_configuracoes);
+    ir_para(aba_home, fundo_home);
+    fechar_com_status_1();
+}
+
+TEST_F(ProgramaEmJanela, FecharDuranteOScanTerminaComStatus1SemRelatorio) {
+    escuta servidor;
+    conexao uma(servidor);
+    iniciar();
+    programa.clicar(botao_iniciar.first, botao_iniciar.second);
+    ASSERT_TRUE(programa.esperar_saida(linha_do_painel(uma.porta_cliente), 8));
+    fechar_com_status_1();
+    EXPECT_TRUE(programa.relatorios().empty());
+}
+
+class FecharEmCadaTela : public ProgramaEmJanela,
+                         public ::testing::WithParamInterface<std::pair<std::pair<int, int>, const char*>> {};
+
+TEST_P(FecharEmCadaTela, TerminaComStatus1SemRelatorio) {
+    iniciar();
+    ir_para(GetParam().first, GetParam().second);
+    fechar_com_status_1();
+    EXPECT_TRUE(programa.relatorios().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Telas, FecharEmCadaTela,
+                         ::testing::Values(std::make_pair(aba_home, fundo_home),
+                                           std::make_pair(aba_ferramentas, fundo_ferramentas),
+                                           std::make_pair(aba_configuracoes, fundo_configuracoes),
+                                           std::make_pair(aba_curso, fundo_curso)));
+
+// ---- Settings screen ----
+
+class TelaDeConfiguracoes : public ProgramaEmJanela {
+protected:
+    imagem fundo = imagem_do_programa(fundo_configuracoes);
+    imagem faixa = imagem_do_programa("bin/A0046.bin");
+    imagem marcador = imagem_do_programa("bin/A0029.bin");
+    imagem remendo = imagem_do_programa("bin/A0031.bin");
+    imagem folha_das_caixas = imagem_do_programa("bin/A0010.bin");
+
+    bool esperar_arquivo(const std::string& linha) {
+        for (int i = 0; i < 100; ++i) {
+            if (tem(programa.configuracao(), linha + "\n")) return true;
+            usleep(30000);
+        }
+        return false;
+    }
+
+    // The check box as the screen shows it after a click and a move away: the
+    // patch, the box picture, the button's released frame (drawn at the
+    // release) and its resting frame (at the move) over them. Colour-keyed
+    // pixels keep what lies beneath, so the released frame shows through.
+    composicao caixa(int y, bool marcada) {
+        composicao c(26, y, 25, 25, 0);
+        c.misturar(fundo, 0, 0);
+        c.misturar(remendo, 26, y);
+        c.misturar(imagem_do_programa(marcada ? "bin/A0028.bin" : "bin/A0027.bin"), 26, y);
+        c.recortar(folha_das_caixas, 25, 26, y);
+        c.recortar(folha_das_caixas, 0, 26, y);
+        return c;
+    }
+
+    // The strip above the scan-length buttons, which only the marker reaches.
+    composicao faixa_do_marcador(int k, bool com_marcador) {
+        composicao c(26 + 57 * k, 98, marcador.largura, 4, 0);
+        c.misturar(fundo, 0, 0);
+        c.misturar(faixa, 20, 70);
+        if (com_marcador) c.misturar(marcador, 26 + 57 * k, 98);
+        return c;
+    }
+
+    composicao ponto_de_partida(const char* figura) {
+        imagem img = imagem_do_programa(figura);
+        composicao c(606, 320, img.largura, img.altura, 0);
+        c.misturar(fundo, 0, 0);
+        c.misturar(imagem_do_programa("bin/A0030.bin"), 606, 320);
+        c.misturar(img, 606, 320);
+        return c;
+    }
+
+    bool tela_mostra(composicao esperado) {
+        return programa.esperar_tela([&](const captura& c) { return esperado.diferencas(c) == 0; }, 3);
+    }
+};
+
+TEST_F(TelaDeConfiguracoes, CadaCaixaGravaOContrarioEATelaMostraOValorRecarregado) {
+    iniciar();
+    ir_para(aba_configuracoes, fundo_configuracoes);
+    const struct {
+        int y;
+        const char* tag;
+        int valor_inicial;
+        int valor_que_marca;
+    } caixas[] = {
+        {220, "exibir_http", 1, 0},   {250, "exibir_https", 0, 0},  {280, "exibir_localhost", 1, 0},
+        {310, "exibir_lan_10", 1, 0}, {340, "exibir_lan_192", 0, 0}, {370, "filtro", 0, 1},
+        {400, "exibir_log", 0, 1},
+    };
+    for (const auto& c : caixas) {
+        for (int vez = 1; vez <= 2; ++vez) {
+            int valor = vez == 1 ? 1 - c.valor_inicial : c.valor_inicial;
+            programa.clicar(38, c.y + 12);
+            std::string tag = c.tag;
+            ASSERT_TRUE(esperar_arquivo("<" + tag + ">" + std::to_string(valor) + "</" + tag + ">"))
+                << tag << " click " << vez << "\n" << programa.configuracao();
+            programa.mover(700, 230);
+            bool marcada = valor == c.valor_que_marca;
+            EXPECT_TRUE(tela_mostra(caixa(c.y, marcada))) << tag << " click " << vez;
+            EXPECT_GT(caixa(c.y, !marcada).diferencas(programa.capturar()), 0) << tag;
+        }
+    }
+    fechar_com_status_1();
+}
+
+TEST_F(TelaDeConfiguracoes, DuracaoEPontoDePartidaMudamArquivoEFigura) {
+    iniciar();
+    ir_para(aba_configuracoes, fundo_configuracoes);
+    EXPECT_TRUE(tela_mostra(faixa_do_marcador(0, true)));
+    programa.clicar(199 + 23, 123);
+    ASSERT_TRUE(esperar_arquivo("<lopps_scan>3</lopps_scan>"));
+    EXPECT_TRUE(tela_mostra(faixa_do_marcador(3, true)));
+    EXPECT_TRUE(tela_mostra(faixa_do_marcador(0, false)));
+
+    const struct {
+        int y;
+        const char* valor;
+        const char* figura;
+    } pontos[] = {{392, "3", "bin/A0003.bin"}, {428, "0", "bin/A0005.bin"},
+                  {356, "2", "bin/A0006.bin"}, {320, "1", "bin/A0004.bin"}};
+    for (const auto& p : pontos) {
+        programa.clicar(530, p.y + 17);
+        ASSERT_TRUE(esperar_arquivo(std::string("<local>") + p.valor + "</local>")) << p.y;
+        EXPECT_TRUE(tela_mostra(ponto_de_partida(p.figura))) << p.figura;
+    }
+    fechar_com_status_1();
+}
+
+// ---- Tools and course screens ----
+
+TEST_F(ProgramaEmJanela, FerramentasECursoIniciamSeusProgramas) {
+    iniciar();
+    ir_para(aba_ferramentas, fundo_ferramentas);
+    programa.clicar(55, 110);
+    EXPECT_TRUE(programa.esperar_lancado("|xdg-open|" + programa.pasta_relatorios(), 5));
+    programa.clicar(55, 205);
+    EXPECT_TRUE(programa.esperar_lancado("|xdg-open|http://", 5));
+    EXPECT_TRUE(programa.esperar_lancado("/site/tools_online/meu_ip.php", 5));
+    programa.clicar(55, 300);
+    EXPECT_TRUE(programa.esperar_lancado("/site/tools_online/proxy_list.php", 5));
+    programa.clicar(55, 400);
+    EXPECT_TRUE(programa.esperar_lancado("/site/tools_online/geolocalizacao_de_ip.php", 5));
+    programa.clicar(725, 110);
+    EXPECT_TRUE(programa.esperar_lancado("/|x-terminal-emulator|", 5));
+    EXPECT_TRUE(programa.esperar_fundo(fundo_ferramentas, 3)) << "the tools screen redraws itself";
+    ir_para(aba_curso, fundo_curso);
+    programa.clicar(690, 350);
+    EXPECT_TRUE(programa.esperar_lancado("/site/cursos/curso_tavrel_online.php?entrada=1", 5));
+    fechar_com_status_1();
+}
+
+// ---- A thousand tab switches ----
+
+TEST_F(ProgramaEmJanela, MilTrocasDeAbaNaoCrescemPilhaNemMemoria) {
+    iniciar();
+    auto dez_trocas = [&](int rodada) {
+        bool termina_nas_ferramentas = rodada % 2 == 0;
+        std::vector<std::pair<int, int>> cliques;
+        for (int i = 0; i < 9; ++i) cliques.push_back(i % 2 == 0 ? aba_curso : aba_home);
+        cliques.push_back(termina_nas_ferramentas ? aba_ferramentas : aba_configuracoes);
+        programa.clicar_varias(cliques);
+        return programa.esperar_fundo(termina_nas_ferramentas ? fundo_ferramentas : fundo_configuracoes);
+    };
+    for (int r = 0; r < 4; ++r) ASSERT_TRUE(dez_trocas(r));
+    long rss_antes = programa.memoria_kb("VmRSS"), pilha_antes = programa.memoria_kb("VmStk");
+    double inicio = e2e::agora_ms();
+    for (int r = 0; r < 100; ++r) ASSERT_TRUE(dez_trocas(r)) << "round " << r;
+    long rss_depois = programa.memoria_kb("VmRSS"), pilha_depois = programa.memoria_kb("VmStk");
+    std::cout << "1000 switches in " << (e2e::agora_ms() - inicio) / 1000 << " s; VmRSS " << rss_antes
+              << " -> " << rss_depois << " kB; VmStk " << pilha_antes << " -> " << pilha_depois
+              << " kB\n";
+    EXPECT_LE(pilha_depois, pilha_antes);
+    EXPECT_LT(rss_depois - rss_antes, 2048);
+
+    // Everything still works.
+    ir_para(aba_configuracoes, fundo_configuracoes);
+    programa.clicar(38, 232);
+    for (int i = 0; i < 100 && !tem(programa.configuracao(), "<exibir_http>0</exibir_http>"); ++i)
+        usleep(30000);
+    EXPECT_TRUE(tem(programa.configuracao(), "<exibir_http>0</exibir_http>"));
+    ir_para(aba_ferramentas, fundo_ferramentas);
+    programa.clicar(725, 110);
+    EXPECT_TRUE(programa.esperar_lancado("/|x-terminal-emulator|", 5));
+    ir_para(aba_home, fundo_home);
+    fechar_com_status_1();
+}
+
+}  // namespace
