@@ -213,21 +213,32 @@ TEST_F(ProgramaEmJanela, FecharDuranteOScanTerminaComStatus1SemRelatorio) {
     EXPECT_TRUE(programa.relatorios().empty());
 }
 
+struct tela_para_fechar {
+    const char* nome;
+    std::pair<int, int> aba;
+    const char* fundo;
+};
+
+void PrintTo(const tela_para_fechar& t, std::ostream* saida) { *saida << t.nome; }
+
 class FecharEmCadaTela : public ProgramaEmJanela,
-                         public ::testing::WithParamInterface<std::pair<std::pair<int, int>, const char*>> {};
+                         public ::testing::WithParamInterface<tela_para_fechar> {};
 
 TEST_P(FecharEmCadaTela, TerminaComStatus1SemRelatorio) {
     iniciar();
-    ir_para(GetParam().first, GetParam().second);
+    ir_para(GetParam().aba, GetParam().fundo);
     fechar_com_status_1();
     EXPECT_TRUE(programa.relatorios().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Telas, FecharEmCadaTela,
-                         ::testing::Values(std::make_pair(aba_home, fundo_home),
-                                           std::make_pair(aba_ferramentas, fundo_ferramentas),
-                                           std::make_pair(aba_configuracoes, fundo_configuracoes),
-                                           std::make_pair(aba_curso, fundo_curso)));
+                         ::testing::Values(tela_para_fechar{"Home", aba_home, fundo_home},
+                                           tela_para_fechar{"Ferramentas", aba_ferramentas, fundo_ferramentas},
+                                           tela_para_fechar{"Configuracoes", aba_configuracoes, fundo_configuracoes},
+                                           tela_para_fechar{"Curso", aba_curso, fundo_curso}),
+                         [](const ::testing::TestParamInfo<tela_para_fechar>& info) {
+                             return std::string(info.param.nome);
+                         });
 
 // ---- Settings screen ----
 
