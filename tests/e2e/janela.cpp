@@ -186,19 +186,6 @@ int composicao::diferencas(const captura& c) const {
     return n;
 }
 
-int diferencas_com_imagem(const captura& c, const imagem& img, int x, int y) {
-    int n = 0;
-    for (int j = 0; j < img.altura; ++j) {
-        for (int i = 0; i < img.largura; ++i) {
-            if (x + i >= c.largura || y + j >= c.altura) continue;
-            unsigned s = rgb(img.pixels[j * img.largura + i]);
-            if (img.tem_chave && s == img.chave) continue;
-            if (!parecidos(c.pixel(x + i, y + j), s)) ++n;
-        }
-    }
-    return n;
-}
-
 namespace {
 
 // The number written in a display's lock file: the pid of the server that owns it.
@@ -440,7 +427,6 @@ bool Programa::rodando() {
     pid_t r = waitpid(pid_, &status, WNOHANG);
     if (r == 0) return true;
     if (r == pid_) status_final_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    terminou_ = true;
     return false;
 }
 

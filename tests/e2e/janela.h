@@ -48,10 +48,6 @@ private:
     std::vector<unsigned> pixels_;
 };
 
-// Pixels of the capture's region at (x, y) that differ from the image drawn
-// there opaquely (colour-keyed pixels of the image skipped).
-int diferencas_com_imagem(const captura& c, const imagem& img, int x, int y);
-
 class Programa {
 public:
     Programa();
@@ -84,7 +80,6 @@ public:
     // Waits for the program's end; its exit status, or -1 when it did not end.
     int esperar_fim(double limite_s);
     bool rodando();
-    pid_t pid() const { return pid_; }
     long memoria_kb(const char* campo) const;  // VmRSS, VmStk, ... from /proc
 
     std::string saida() const;                  // standard output so far
@@ -103,9 +98,8 @@ private:
     std::string exportar_tela() const;
     unsigned long janela() const;
 
-    // The virtual display of this program alone. Xvfb chooses a free display
-    // number itself (-displayfd), so suites started at the same time never
-    // share one.
+    // The virtual display of this program alone: a display number that no
+    // other server on the machine uses, owned by our Xvfb (its lock file says so).
     struct tela_virtual {
         explicit tela_virtual(const std::string& registro);
         ~tela_virtual();
@@ -121,7 +115,6 @@ private:
     pid_t pid_ = -1;
     unsigned long janela_ = 0;
     int status_final_ = -1;
-    bool terminou_ = false;
 };
 
 // Milliseconds of a monotonic clock.
