@@ -77,6 +77,10 @@ void mostrar_voltas_encerradas() {
 fim_do_scan rodar_scan() {
     num_banco_painel = 0;
     gravar_sinal(primeiro_scan, 1);
+    // Named when the scan starts, not when the idle screen was drawn: the
+    // report carries the scan's own start, and a scan started after waiting
+    // in the menu does not take the name of an earlier report.
+    preparar_nomes_do_relatorio();
     apenas_exibir_imagem("bin/A0033.bin", 0, 0);
     apenas_exibir_imagem("bin/A0035.bin", 400, 100);
     loops = voltas_do_scan(posicao_quantidade_loop);
@@ -131,7 +135,6 @@ int exib_home(int) {
     gravar_sinal(primeiro_scan, 0);
     for (;;) {
         esvaziar_tabelas();
-        preparar_nomes_do_relatorio();
         if (!abrir_fontes()) return -1;
         definir_ponto_de_partida(local_secionado);
         desenhar_home_parada();

@@ -455,8 +455,15 @@ std::string Programa::diagnostico_do_inicio() {
 std::string Programa::saida() const { return teste::ler_arquivo(casa_ / "saida.txt"); }
 
 bool Programa::esperar_saida(const std::string& trecho, double limite_s) {
+    return esperar_saida(trecho, 1, limite_s);
+}
+
+bool Programa::esperar_saida(const std::string& trecho, int vezes, double limite_s) {
     for (double fim = agora_ms() + limite_s * 1000; agora_ms() < fim; dormir_ms(50)) {
-        if (saida().find(trecho) != std::string::npos) return true;
+        std::string texto = saida();
+        int n = 0;
+        for (std::size_t p = texto.find(trecho); p != std::string::npos; p = texto.find(trecho, p + 1)) ++n;
+        if (n >= vezes) return true;
     }
     return false;
 }
@@ -488,10 +495,12 @@ std::vector<std::string> Programa::relatorios() const {
     return arquivos;
 }
 
-bool Programa::esperar_relatorio(double limite_s) {
+bool Programa::esperar_relatorio(double limite_s, std::size_t quantos) {
     for (double fim = agora_ms() + limite_s * 1000; agora_ms() < fim; dormir_ms(50)) {
+        std::size_t completos = 0;
         for (const auto& r : relatorios())
-            if (teste::ler_arquivo(r).find("</html>\n") != std::string::npos) return true;
+            if (tem_texto(teste::ler_arquivo(r), "</html>\n")) ++completos;
+        if (completos >= quantos) return true;
     }
     return false;
 }

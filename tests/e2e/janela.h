@@ -84,12 +84,15 @@ public:
 
     std::string saida() const;                  // standard output so far
     bool esperar_saida(const std::string& trecho, double limite_s);
+    // Waits until `trecho` stands at least `vezes` times on standard output.
+    bool esperar_saida(const std::string& trecho, int vezes, double limite_s);
     std::vector<std::string> lancados() const;  // "<folder>|<program>|<arguments>" lines
     bool esperar_lancado(const std::string& trecho, double limite_s);
 
     std::string pasta_relatorios() const;
     std::vector<std::string> relatorios() const;  // full paths
-    bool esperar_relatorio(double limite_s);
+    // Waits until `quantos` complete reports (header to footer) are there.
+    bool esperar_relatorio(double limite_s, std::size_t quantos = 1);
     const std::string& casa() const { return casa_.caminho(); }
     // What the program and the display server said, for a start that failed.
     std::string diagnostico_do_inicio();

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -108,12 +109,29 @@ std::vector<std::string> blocos(const std::string& relatorio) {
     return resultado;
 }
 
+bool bloco_e_de(const std::string& bloco, int porta_local, int porta_remota) {
+    return bloco.find("Local 127.0.0.1 : " + std::to_string(porta_local) + "<") != std::string::npos &&
+           bloco.find("Remoto 127.0.0.1 : " + std::to_string(porta_remota) + "<") != std::string::npos;
+}
+
 std::string bloco_de(const std::vector<std::string>& todos, int porta_local, int porta_remota) {
-    const std::string local = "Local 127.0.0.1 : " + std::to_string(porta_local) + "<";
-    const std::string remoto = "Remoto 127.0.0.1 : " + std::to_string(porta_remota) + "<";
     for (const auto& b : todos)
-        if (b.find(local) != std::string::npos && b.find(remoto) != std::string::npos) return b;
+        if (bloco_e_de(b, porta_local, porta_remota)) return b;
     return "";
+}
+
+int blocos_de(const std::vector<std::string>& todos, int porta_local, int porta_remota) {
+    int n = 0;
+    for (const auto& b : todos) n += bloco_e_de(b, porta_local, porta_remota) ? 1 : 0;
+    return n;
+}
+
+// The report file name for the current second, as the program forms it.
+std::string nome_de_relatorio_agora() {
+    std::time_t agora = std::time(nullptr);
+    char nome[64];
+    std::strftime(nome, sizeof nome, "%Y_%m_%d__%H_%M_%S.html", std::localtime(&agora));
+    return nome;
 }
 
 bool tem(const std::string& texto, const std::string& trecho) {
@@ -151,6 +169,8 @@ TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
     escuta servidor;
     conexao fechada(servidor), aberta(servidor);
     iniciar(0, 1, 0);
+    usleep(1500000);  // the idle screen was drawn in an earlier second than the scan starts
+    std::string inicio_do_scan = nome_de_relatorio_agora();
     programa.clicar(botao_iniciar.first, botao_iniciar.second);
     // The first reading lists what was open when the scan started.
     for (int porta : {fechada.porta_cliente, aberta.porta_cliente, servidor.porta}) {
@@ -163,6 +183,10 @@ TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
     ASSERT_TRUE(programa.esperar_saida(linha_do_painel(nova.porta_cliente), 10));
     ASSERT_TRUE(programa.esperar_relatorio(20));
 
+    ASSERT_EQ(programa.relatorios().size(), 1u);
+    std::string arquivo = programa.relatorios()[0];
+    EXPECT_GE(arquivo.substr(arquivo.find_last_of('/') + 1), inicio_do_scan)
+        << "the report is named by the scan's start";
     auto todos = blocos(relatorio_unico());
     std::string b_fechada = bloco_de(todos, fechada.porta_cliente, servidor.porta);
     std::string b_aberta = bloco_de(todos, aberta.porta_cliente, servidor.porta);
@@ -176,9 +200,11 @@ TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
 
     // The report is opened when the settings ask for it.
     EXPECT_TRUE(programa.esperar_lancado("|xdg-open|" + programa.pasta_relatorios() + "/", 5));
-    // Back in the menu.
-    ir_para(aba_ferramentas, fundo_ferramentas);
+    // After a scan that ran its turns, one click on start begins the next one.
+    programa.clicar(botao_iniciar.first, botao_iniciar.second);
+    EXPECT_TRUE(programa.esperar_saida(linha_do_painel(aberta.porta_cliente), 2, 5));
     fechar_com_status_1();
+    EXPECT_EQ(programa.relatorios().size(), 1u) << "no report for a scan ended by closing";
 }
 
 TEST_F(ProgramaEmJanela, EscapeGravaORelatorioAteAliEVoltaAoMenu) {
@@ -198,6 +224,20 @@ TEST_F(ProgramaEmJanela, EscapeGravaORelatorioAteAliEVoltaAoMenu) {
     // radar ends the scan as its last turn would. Either way the menu waits.
     bool home_parada = programa.esperar_fundo(fundo_home, 3);
     std::cout << "Escape taken by the " << (home_parada ? "sweep" : "radar") << "\n";
+
+    // The next scan starts from empty tables. After the radar's Escape the
+    // home screen shows its menu once more before the scan starts.
+    usleep(1100000);  // reports are named by their scan's starting second
+    const std::string linha = linha_do_painel(uma.porta_cliente);
+    programa.clicar(botao_iniciar.first, botao_iniciar.second);
+    if (!programa.esperar_saida(linha, 2, 3)) programa.clicar(botao_iniciar.first, botao_iniciar.second);
+    ASSERT_TRUE(programa.esperar_saida(linha, 2, 8));
+    programa.tecla("Escape");
+    ASSERT_TRUE(programa.esperar_relatorio(5, 2));
+    for (const auto& arquivo : programa.relatorios()) {
+        EXPECT_EQ(blocos_de(blocos(teste::ler_arquivo(arquivo)), uma.porta_cliente, servidor.porta), 1)
+            << arquivo;
+    }
     ir_para(aba_configuracoes, fundo_configuracoes);
     ir_para(aba_home, fundo_home);
     fechar_com_status_1();
