@@ -158,6 +158,13 @@ protected:
         EXPECT_EQ(programa.esperar_fim(5), 1);
     }
 
+    // The panel's first rows as the empty panel background shows them.
+    composicao linhas_do_painel() {
+        composicao c(400, 130, 400, 80, 0);
+        c.misturar(imagem_do_programa("bin/A0035.bin"), 400, 100);
+        return c;
+    }
+
     std::string relatorio_unico() {
         auto arquivos = programa.relatorios();
         EXPECT_EQ(arquivos.size(), 1u);
@@ -169,6 +176,7 @@ TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
     escuta servidor;
     conexao fechada(servidor), aberta(servidor);
     iniciar(0, 1, 0);
+    EXPECT_EQ(linhas_do_painel().diferencas(programa.capturar()), 0) << "the idle panel is empty";
     usleep(1500000);  // the idle screen was drawn in an earlier second than the scan starts
     std::string inicio_do_scan = nome_de_relatorio_agora();
     programa.clicar(botao_iniciar.first, botao_iniciar.second);
@@ -177,6 +185,9 @@ TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
         ASSERT_TRUE(programa.esperar_saida("PAINEL1" + linha_do_painel(porta), 10))
             << porta << "\n" << programa.saida();
     }
+    // ... and the panel lists them (the radar presents the window every frame).
+    EXPECT_TRUE(programa.esperar_tela(
+        [&](const captura& c) { return linhas_do_painel().diferencas(c) > 400; }, 3));
 
     fechada.fechar();
     conexao nova(servidor);
