@@ -46,10 +46,12 @@ void dormir_ms(unsigned milissegundos);
 
 // ---- Display -----------------------------------------------------------------
 
-// True when a window can be opened: a display to connect to, or a video driver
-// chosen explicitly (tests use SDL's dummy driver). Without either, SDL would
-// fall back to a text-mode driver in the terminal.
-bool tela_disponivel();
+// Chooses where the window goes before it is opened: a video driver chosen
+// explicitly (tests use SDL's dummy driver), else the display. False when there
+// is neither. SDL must never fall back to a text-mode driver in the terminal, so
+// with a display the X11 driver is required: a display that cannot be reached
+// then fails to open instead of drawing into the terminal.
+bool escolher_tela();
 
 // How a user without a display gets one, for the message that says so.
 const char* como_obter_tela();

@@ -71,7 +71,7 @@ void verificar_arquivos() {
 }
 
 void abrir_janela() {
-    if (!plataforma::tela_disponivel()) {
+    if (!plataforma::escolher_tela()) {
         char texto[512];
         formatar_limitado(texto, sizeof texto, "O Quorvex precisa de uma tela. %s",
                           plataforma::como_obter_tela());

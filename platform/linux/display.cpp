@@ -4,10 +4,13 @@
 
 namespace plataforma {
 
-bool tela_disponivel() {
-    const char* tela = std::getenv("DISPLAY");
+bool escolher_tela() {
     const char* driver = std::getenv("SDL_VIDEODRIVER");
-    return (tela && tela[0]) || (driver && driver[0]);
+    if (driver && driver[0]) return true;
+    const char* tela = std::getenv("DISPLAY");
+    if (!(tela && tela[0])) return false;
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    return true;
 }
 
 const char* como_obter_tela() {

@@ -1,5 +1,6 @@
 // Messages to the user on Linux: a dialog when a display is available (zenity,
 // else xmessage), and always one line on standard error.
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +25,10 @@ bool mostrar_dialogo(const char* const argumentos[]) {
     pid_t filho = fork();
     if (filho < 0) return false;
     if (filho == 0) {
+        // The dialog's own complaints (no display, theme warnings) are not the
+        // user's message: it has already been written on standard error.
+        int nulo = open("/dev/null", O_WRONLY);
+        if (nulo >= 0) dup2(nulo, 2);
         execvp(argumentos[0], const_cast<char* const*>(argumentos));
         _exit(127);
     }

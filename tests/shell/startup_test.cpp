@@ -151,6 +151,15 @@ TEST_F(InicioDoPrograma, SemTelaDizQueUmaTelaEPrecisaEComoObtela) {
     EXPECT_NE(r.erros.find("Xvfb"), std::string::npos) << r.erros;
 }
 
+TEST_F(InicioDoPrograma, TelaInalcancavelFalhaSemDesenharNoTerminal) {
+    instalar_arquivos();
+    escrever_arquivo(dados() + "/config.xml", configuracao_valida);
+    auto r = iniciar({"DISPLAY=:999"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.erros.rfind("Erro ao abrir a janela", 0), 0u) << r.erros;
+    EXPECT_EQ(r.saida, "") << "nothing may be drawn into the terminal";
+}
+
 TEST_F(InicioDoPrograma, AberturaQueNaoCarregaEDita) {
     instalar_arquivos();
     escrever_arquivo(inicio + "/bin/A0040.bin", "not a picture");
