@@ -74,6 +74,14 @@ void mostrar_voltas_encerradas() {
     apresentar_tela();
 }
 
+// Writing the report blanks the panel; the finished scan's lines are put back
+// so they stay in view while the menu waits.
+void mostrar_painel_final() {
+    TravaDaTela trava;
+    exibir_painel(1);
+    apresentar_tela();
+}
+
 fim_do_scan rodar_scan() {
     num_banco_painel = 0;
     gravar_sinal(primeiro_scan, 1);
@@ -105,6 +113,7 @@ fim_do_scan rodar_scan() {
     mostrar_voltas_encerradas();
     exibir_painel(1);
     fabricar_log(1);
+    mostrar_painel_final();
     return SCAN_COMPLETO;
 }
 

@@ -211,6 +211,9 @@ TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
 
     // The report is opened when the settings ask for it.
     EXPECT_TRUE(programa.esperar_lancado("|xdg-open|" + programa.pasta_relatorios() + "/", 5));
+    EXPECT_TRUE(programa.esperar_tela(
+        [&](const captura& c) { return linhas_do_painel().diferencas(c) > 400; }, 3))
+        << "the finished scan's lines stay in view while the menu waits";
     // After a scan that ran its turns, one click on start begins the next one.
     programa.clicar(botao_iniciar.first, botao_iniciar.second);
     EXPECT_TRUE(programa.esperar_saida(linha_do_painel(aberta.porta_cliente), 2, 5));
