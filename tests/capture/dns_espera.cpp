@@ -9,22 +9,15 @@
 #include <string>
 #include <thread>
 
+#include "support/test_support.h"
 #include "capture/reverse_dns.h"
 
 namespace {
 
+using teste::esperar_ate;
+
 using relogio = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-template <typename Condicao>
-bool esperar_ate(Condicao condicao, milliseconds limite = milliseconds(10000)) {
-    relogio::time_point fim = relogio::now() + limite;
-    while (!condicao()) {
-        if (relogio::now() > fim) return false;
-        std::this_thread::sleep_for(milliseconds(1));
-    }
-    return true;
-}
 
 long ms_desde(relogio::time_point inicio) {
     return std::chrono::duration_cast<milliseconds>(relogio::now() - inicio).count();

@@ -4,22 +4,15 @@
 #include <chrono>
 #include <thread>
 
+#include "support/test_support.h"
 #include "capture/reverse_dns.h"
 
 namespace {
 
+using teste::esperar_ate;
+
 using relogio = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-template <typename Condicao>
-bool esperar_ate(Condicao condicao, milliseconds limite = milliseconds(5000)) {
-    relogio::time_point fim = relogio::now() + limite;
-    while (!condicao()) {
-        if (relogio::now() > fim) return false;
-        std::this_thread::sleep_for(milliseconds(1));
-    }
-    return true;
-}
 
 class TimerContador : public MultiMediaTimer {
 public:

@@ -5,9 +5,12 @@
 #include <chrono>
 #include <thread>
 
+#include "support/test_support.h"
 #include "platform/platform.h"
 
 namespace {
+
+using teste::esperar_ate;
 
 using relogio = std::chrono::steady_clock;
 using std::chrono::milliseconds;
@@ -33,16 +36,6 @@ void anotar(void* contexto) {
     r->bloqueado = true;
     for (int i = 0; i < 5000 && r->bloquear; ++i) std::this_thread::sleep_for(milliseconds(1));
     r->saiu = true;
-}
-
-template <typename Condicao>
-bool esperar_ate(Condicao condicao, milliseconds limite = milliseconds(5000)) {
-    relogio::time_point fim = relogio::now() + limite;
-    while (!condicao()) {
-        if (relogio::now() > fim) return false;
-        std::this_thread::sleep_for(milliseconds(1));
-    }
-    return true;
 }
 
 int threads_do_processo() {

@@ -1,10 +1,25 @@
 // Helpers for the tests: temporary folders, a temporary HOME, and running the
 // real program as a separate process.
 #pragma once
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace teste {
+
+// Polls `condicao` every millisecond until it holds; false when `limite` passed
+// first.
+template <typename Condicao>
+bool esperar_ate(Condicao condicao,
+                 std::chrono::milliseconds limite = std::chrono::milliseconds(10000)) {
+    auto fim = std::chrono::steady_clock::now() + limite;
+    while (!condicao()) {
+        if (std::chrono::steady_clock::now() > fim) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
 
 // A fresh directory under /tmp, removed with its contents at destruction.
 class PastaTemporaria {
