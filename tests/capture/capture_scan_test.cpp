@@ -53,6 +53,16 @@ protected:
     static void mostrar_tudo() {
         exibir_http = exibir_https = exibir_localhost = exibir_lan_10 = exibir_lan_192 = 1;
     }
+    // A fresh loopback connection whose client end belongs only to a child
+    // running `programa`, a copy of sleep; the test keeps the server end.
+    static void dar_ao_filho(const std::string& programa, const loopback::ouvinte& ouvinte,
+                             loopback::par& par, pid_t& filho) {
+        ASSERT_TRUE(processos::copiar_programa("/bin/sleep", programa));
+        par = loopback::conectar(ouvinte, "127.0.0.1", 0);
+        ASSERT_TRUE(par.pronto());
+        filho = processos::iniciar(programa, "30", par.cliente.fd());
+        par.cliente.fechar();
+    }
     // What the sweep does before each reading.
     static int capturar(int tabela) {
         tipo = tabela;
@@ -205,12 +215,10 @@ TEST_F(Captura, DecisaoDosFiltrosNasLinhas) {
 TEST_F(Captura, ProcessoQueTerminaEntreLeituras) {
     teste::PastaTemporaria pasta;
     std::string copia = pasta / "dono-passageiro";
-    ASSERT_TRUE(processos::copiar_programa("/bin/sleep", copia));
     auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
-    auto par = loopback::conectar(ouvinte, "127.0.0.1", 0);
-    ASSERT_TRUE(par.pronto());
-    pid_t filho = processos::iniciar(copia, "30", par.cliente.fd());
-    par.cliente.fechar();
+    loopback::par par;
+    pid_t filho = -1;
+    ASSERT_NO_FATAL_FAILURE(dar_ao_filho(copia, ouvinte, par, filho));
     capturar(0);
     const linha* l = achar(linhas_de(0), par.porta_cliente, par.porta_servidor);
     ASSERT_NE(l, nullptr);
@@ -230,12 +238,10 @@ TEST_F(Captura, NomeDeProcessoCortadoA47) {
     std::string nome = "processo-com-um-nome-bem-mais-longo-que-a-celula-de-captura";
     ASSERT_GT(nome.size(), 47u);
     std::string copia = pasta / nome;
-    ASSERT_TRUE(processos::copiar_programa("/bin/sleep", copia));
     auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
-    auto par = loopback::conectar(ouvinte, "127.0.0.1", 0);
-    ASSERT_TRUE(par.pronto());
-    pid_t filho = processos::iniciar(copia, "30", par.cliente.fd());
-    par.cliente.fechar();
+    loopback::par par;
+    pid_t filho = -1;
+    ASSERT_NO_FATAL_FAILURE(dar_ao_filho(copia, ouvinte, par, filho));
     capturar(0);
     const linha* l = achar(linhas_de(0), par.porta_cliente, par.porta_servidor);
     ASSERT_NE(l, nullptr);

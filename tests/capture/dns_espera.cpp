@@ -15,21 +15,13 @@
 namespace {
 
 using teste::esperar_ate;
+using teste::threads_do_processo;
 
 using relogio = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 long ms_desde(relogio::time_point inicio) {
     return std::chrono::duration_cast<milliseconds>(relogio::now() - inicio).count();
-}
-
-int threads_do_processo() {
-    int total = 0;
-    DIR* pasta = opendir("/proc/self/task");
-    if (pasta == nullptr) return -1;
-    while (dirent* entrada = readdir(pasta)) total += entrada->d_name[0] != '.';
-    closedir(pasta);
-    return total;
 }
 
 // What the fake resolvers see and do; reset before every test.

@@ -11,6 +11,7 @@
 namespace {
 
 using teste::esperar_ate;
+using teste::threads_do_processo;
 
 using relogio = std::chrono::steady_clock;
 using std::chrono::milliseconds;
@@ -36,15 +37,6 @@ void anotar(void* contexto) {
     r->bloqueado = true;
     for (int i = 0; i < 5000 && r->bloquear; ++i) std::this_thread::sleep_for(milliseconds(1));
     r->saiu = true;
-}
-
-int threads_do_processo() {
-    int total = 0;
-    DIR* pasta = opendir("/proc/self/task");
-    if (pasta == nullptr) return -1;
-    while (dirent* entrada = readdir(pasta)) total += entrada->d_name[0] != '.';
-    closedir(pasta);
-    return total;
 }
 
 long ms_desde(relogio::time_point inicio, relogio::time_point momento) {

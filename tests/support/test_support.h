@@ -66,6 +66,9 @@ private:
     std::string nome_;
 };
 
+// Threads of this process now (from /proc/self/task); -1 when unreadable.
+int threads_do_processo();
+
 // Runs a command line through /bin/sh and returns its standard output.
 std::string saida_de(const std::string& comando);
 
