@@ -10,7 +10,7 @@
 #include "platform/platform.h"
 #include "shell/diagnostico.h"
 #include "shell/startup.h"
-#include "shell/texto.h"
+#include "common/texto.h"
 
 namespace {
 

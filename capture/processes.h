@@ -1,6 +1,6 @@
 // Names of the process that owns a connection.
 #pragma once
-#include "shell/texto.h"
+#include "common/texto.h"
 
 // The executable's file name of process `pid`, or "None" when there is no
 // such process.

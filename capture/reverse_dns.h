@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "shell/texto.h"
+#include "common/texto.h"
 
 // A timer whose ticks call run() on the platform's timer thread.
 class MultiMediaTimer {

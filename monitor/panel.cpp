@@ -5,7 +5,7 @@
 
 #include "monitor/tables.h"
 #include "shell/startup.h"
-#include "shell/texto.h"
+#include "common/texto.h"
 #include "shell/toolkit.h"
 
 int py_painel = 135;

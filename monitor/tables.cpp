@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "shell/startup.h"
-#include "shell/texto.h"
+#include "common/texto.h"
 
 int max_loop = 256;
 int max_iten = 7;

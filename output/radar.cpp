@@ -14,7 +14,7 @@
 #include "monitor/tables.h"
 #include "platform/platform.h"
 #include "shell/startup.h"
-#include "shell/texto.h"
+#include "common/texto.h"
 #include "shell/toolkit.h"
 
 int loops = 1;

@@ -10,7 +10,7 @@
 #include "shell/diagnostico.h"
 #include "shell/links.h"
 #include "shell/startup.h"
-#include "shell/texto.h"
+#include "common/texto.h"
 #include "shell/toolkit.h"
 
 char arquivo_log_atual[128] = "";

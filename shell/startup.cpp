@@ -8,7 +8,7 @@
 #include "output/settings.h"
 #include "platform/platform.h"
 #include "shell/navigation.h"
-#include "shell/texto.h"
+#include "common/texto.h"
 #include "shell/toolkit.h"
 
 char diratu2[256];

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "shell/texto.h"
+#include "common/texto.h"
 
 namespace plataforma::proc {
 

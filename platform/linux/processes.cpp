@@ -9,7 +9,7 @@
 
 #include "platform/linux/proc_parsers.h"
 #include "platform/platform.h"
-#include "shell/texto.h"
+#include "common/texto.h"
 
 namespace plataforma {
 

@@ -48,7 +48,10 @@ bool tem_porta_local(const std::vector<linha>& linhas, uint16_t porta) {
 
 class Captura : public ::testing::Test {
 protected:
-    void SetUp() override { mostrar_tudo(); }
+    void SetUp() override {
+        EXIGIR_REDE_PRIVADA();
+        mostrar_tudo();
+    }
     void TearDown() override { mostrar_tudo(); }
     static void mostrar_tudo() {
         exibir_http = exibir_https = exibir_localhost = exibir_lan_10 = exibir_lan_192 = 1;

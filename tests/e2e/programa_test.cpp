@@ -142,6 +142,8 @@ class ProgramaEmJanela : public ::testing::Test {
 protected:
     Programa programa;
 
+    void SetUp() override { EXIGIR_REDE_PRIVADA(); }
+
     void iniciar(int lopps = 0, int log = 0, int filtro = 0) {
         programa.configurar(configuracao(lopps, log, filtro));
         ASSERT_TRUE(programa.iniciar()) << programa.diagnostico_do_inicio();

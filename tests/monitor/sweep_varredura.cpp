@@ -22,6 +22,7 @@
 #include "platform/platform.h"
 #include "shell/startup.h"
 #include "shell/toolkit.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -391,6 +392,7 @@ int linha_do_painel(const std::string& porta_local, const std::string& porta_rem
 }
 
 TEST_F(Varredura, ConexoesReaisDeLoopbackPelaCapturaReal) {
+    EXIGIR_REDE_PRIVADA();
     substituir_leitura(nullptr);
     exibir_localhost = 0;
     exibir_http = exibir_https = exibir_lan_10 = exibir_lan_192 = 1;

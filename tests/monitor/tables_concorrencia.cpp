@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "monitor/tables.h"
-#include "shell/texto.h"
+#include "common/texto.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "monitor/tables.h"
-#include "shell/texto.h"
+#include "common/texto.h"
 
 namespace {
 

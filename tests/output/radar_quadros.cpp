@@ -16,7 +16,7 @@
 #include "monitor/tables.h"
 #include "output/radar.h"
 #include "shell/startup.h"
-#include "shell/texto.h"
+#include "common/texto.h"
 #include "shell/toolkit.h"
 
 namespace {

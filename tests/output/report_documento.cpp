@@ -16,7 +16,7 @@
 #include "output/settings.h"
 #include "shell/links.h"
 #include "shell/startup.h"
-#include "shell/texto.h"
+#include "common/texto.h"
 #include "support/test_support.h"
 
 namespace {

@@ -11,6 +11,7 @@
 #include "platform/linux/proc_parsers.h"
 #include "platform/platform.h"
 #include "platform/tcp_loopback.h"
+#include "support/test_support.h"
 
 using plataforma::conexao_tcp;
 
@@ -82,6 +83,7 @@ struct filho_com_socket {
 };
 
 TEST(TabelaTcp, AchaOsDoisLadosComPortasEDono) {
+    EXIGIR_REDE_PRIVADA();
     auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
     ASSERT_TRUE(ouvinte.pronto());
     auto par = loopback::conectar(ouvinte, "127.0.0.1");
@@ -100,6 +102,7 @@ TEST(TabelaTcp, AchaOsDoisLadosComPortasEDono) {
 }
 
 TEST(TabelaTcp, DuplaPilhaApareceComoIPv4) {
+    EXIGIR_REDE_PRIVADA();
     auto ouvinte = loopback::ouvinte::dupla_pilha();
     ASSERT_TRUE(ouvinte.pronto());
     auto par = loopback::conectar(ouvinte, "127.0.0.2");
@@ -116,6 +119,7 @@ TEST(TabelaTcp, DuplaPilhaApareceComoIPv4) {
 // A program that always opens IPv6 sockets reaches an IPv4 server through a
 // mapped address; that is an IPv4 connection.
 TEST(TabelaTcp, ClienteIPv6ParaEnderecoMapeado) {
+    EXIGIR_REDE_PRIVADA();
     auto ouvinte = loopback::ouvinte::ipv4("127.0.0.2");
     ASSERT_TRUE(ouvinte.pronto());
     loopback::descritor cliente(socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
@@ -141,6 +145,7 @@ TEST(TabelaTcp, ClienteIPv6ParaEnderecoMapeado) {
 // Both sources: netlink asks the kernel for established connections only,
 // /proc/net/tcp lists every state and is filtered here.
 TEST(TabelaTcp, OuvinteETimeWaitNaoEntram) {
+    EXIGIR_REDE_PRIVADA();
     auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
     auto par = loopback::conectar(ouvinte, "127.0.0.1");
     ASSERT_TRUE(par.pronto());
@@ -160,6 +165,7 @@ TEST(TabelaTcp, OuvinteETimeWaitNaoEntram) {
 }
 
 TEST(TabelaTcp, OrdenadaComoATabelaDoSistema) {
+    EXIGIR_REDE_PRIVADA();
     auto ouvinte = loopback::ouvinte::ipv4("127.0.0.3");
     auto pares = loopback::conectar_varios(ouvinte, "127.0.0.3", 20);
     ASSERT_EQ(pares.size(), 20u);
@@ -174,6 +180,7 @@ TEST(TabelaTcp, OrdenadaComoATabelaDoSistema) {
 }
 
 TEST(TabelaTcp, SoEscreveACapacidadeMasContaTudo) {
+    EXIGIR_REDE_PRIVADA();
     auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
     auto par = loopback::conectar(ouvinte, "127.0.0.1");
     ASSERT_TRUE(par.pronto());
@@ -186,6 +193,7 @@ TEST(TabelaTcp, SoEscreveACapacidadeMasContaTudo) {
 }
 
 TEST(TabelaTcp, SemNetlinkLeDoProcComOMesmoResultado) {
+    EXIGIR_REDE_PRIVADA();
     auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
     auto par4 = loopback::conectar(ouvinte, "127.0.0.1");
     auto dupla = loopback::ouvinte::dupla_pilha();
@@ -210,6 +218,7 @@ TEST(TabelaTcp, SemNetlinkLeDoProcComOMesmoResultado) {
 }
 
 TEST(DonosDeSockets, SocketPassadoAOutroProcessoMudaDeDono) {
+    EXIGIR_REDE_PRIVADA();
     auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
     auto par = loopback::conectar(ouvinte, "127.0.0.1");
     ASSERT_TRUE(par.pronto());
@@ -237,6 +246,7 @@ TEST(DonosDeSockets, SocketPassadoAOutroProcessoMudaDeDono) {
 // has no owner to read; once a process holds it again it is found, after the
 // second the cache waits before looking again.
 TEST(DonosDeSockets, SemDonoLegivelDaZeroEDepoisReencontra) {
+    EXIGIR_REDE_PRIVADA();
     auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
     auto par = loopback::conectar(ouvinte, "127.0.0.1");
     ASSERT_TRUE(par.pronto());
@@ -277,6 +287,7 @@ TEST(DonosDeSockets, SemDonoLegivelDaZeroEDepoisReencontra) {
 }
 
 TEST(DonosDeSockets, CacheFrioEQuenteDaoOsMesmosDonos) {
+    EXIGIR_REDE_PRIVADA();
     auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
     auto pares = loopback::conectar_varios(ouvinte, "127.0.0.1", 10);
     ASSERT_EQ(pares.size(), 10u);

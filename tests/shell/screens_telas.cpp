@@ -14,7 +14,7 @@
 #include "shell/menu.h"
 #include "shell/screens.h"
 #include "shell/startup.h"
-#include "shell/texto.h"
+#include "common/texto.h"
 #include "support/test_support.h"
 
 namespace {

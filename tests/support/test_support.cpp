@@ -174,4 +174,9 @@ std::string saida_de(const std::string& comando) {
     return saida;
 }
 
+bool em_rede_privada() {
+    const char* marca = std::getenv("QUORVEX_REDE_PRIVADA");
+    return marca != nullptr && std::strcmp(marca, "1") == 0;
+}
+
 }  // namespace teste

@@ -1,6 +1,8 @@
 // Helpers for the tests: temporary folders, a temporary HOME, and running the
 // real program as a separate process.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <string>
 #include <thread>
@@ -69,7 +71,21 @@ private:
 // Threads of this process now (from /proc/self/task); -1 when unreadable.
 int threads_do_processo();
 
+// Whether this test program runs in a network namespace of its own (the test
+// runner puts it there where the machine allows it).
+bool em_rede_privada();
+
 // Runs a command line through /bin/sh and returns its standard output.
 std::string saida_de(const std::string& comando);
 
 }  // namespace teste
+
+// Tests that open connections or count the machine's connection table need a
+// network of their own: elsewhere other programs' connections would change
+// what they count, so they skip and say why.
+#define EXIGIR_REDE_PRIVADA()                                                        \
+    do {                                                                             \
+        if (!teste::em_rede_privada())                                               \
+            GTEST_SKIP() << "sem rede privada (unshare -n recusado aqui): teste de " \
+                            "conexoes pulado";                                       \
+    } while (0)

@@ -1,4 +1,4 @@
-#include "shell/texto.h"
+#include "common/texto.h"
 
 #include <cctype>
 #include <climits>
