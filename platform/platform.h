@@ -114,6 +114,10 @@ void esquecer_donos_de_sockets();
 
 // ---- Processes --------------------------------------------------------------
 
+// Names and paths come in Latin-1, as the rest of the program's text, the way
+// the Windows ANSI calls hand them over: where the system keeps them in UTF-8
+// they are converted, and a character outside Latin-1 becomes "?".
+
 // The executable's file name of process `pid`. False when there is no such
 // process (or its name cannot be read).
 bool nome_do_processo(int32_t pid, char* destino, std::size_t largura);

@@ -35,12 +35,16 @@ void latin1_para_saida(const char* texto, char* destino, unsigned long largura) 
     destino[n] = '\0';
 }
 
+// The whole line is formatted first and converted after: the values put into
+// it (process names, settings lines) are Latin-1 like the literals.
 void diagnostico(const char* formato, ...) {
-    char formato_saida[1024];
-    latin1_para_saida(formato, formato_saida, sizeof formato_saida);
+    char linha[1024];
     va_list args;
     va_start(args, formato);
-    std::vfprintf(stdout, formato_saida, args);
+    std::vsnprintf(linha, sizeof linha, formato, args);
     va_end(args);
+    char linha_saida[2 * sizeof linha];
+    latin1_para_saida(linha, linha_saida, sizeof linha_saida);
+    std::fputs(linha_saida, stdout);
     std::fflush(stdout);
 }

@@ -1,5 +1,5 @@
-// Diagnostic lines on standard output. The program's literals are Latin-1;
-// where the terminal expects UTF-8 the literal part is converted, so accented
+// Diagnostic lines on standard output. The program's texts are Latin-1; where
+// the terminal expects UTF-8 the formatted line is converted, so accented
 // letters show correctly. Every line is flushed as it is written.
 #pragma once
 

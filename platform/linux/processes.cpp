@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "platform/linux/proc_parsers.h"
+#include "platform/linux/texto_latin1.h"
 #include "platform/platform.h"
 #include "common/texto.h"
 
@@ -46,11 +47,14 @@ identidade_processo identificar_processo(int32_t pid, char* nome, std::size_t la
     if (pid <= 0) return {false, false};
     char completo[PATH_MAX];
     if (ler_executavel(pid, completo, sizeof completo)) {
+        utf8_para_latin1(completo);
         proc::nome_base(completo, nome, largura_nome);
         copiar_limitado(caminho, largura_caminho, completo);
         return {true, true};
     }
-    return {ler_nome_do_stat(pid, nome, largura_nome), false};
+    bool existe = ler_nome_do_stat(pid, nome, largura_nome);
+    if (existe) utf8_para_latin1(nome);
+    return {existe, false};
 }
 
 bool nome_do_processo(int32_t pid, char* destino, std::size_t largura) {

@@ -84,4 +84,27 @@ TEST(NomesDeProcessos, NomeLongoCabeNoCampo) {
     processos::encerrar(pid);
 }
 
+// The system keeps file names in UTF-8; names and paths come over in Latin-1
+// like every other text of the program.
+TEST(NomesDeProcessos, NomeEmUtf8ChegaEmLatin1) {
+    teste::PastaTemporaria pasta;
+    const std::string copia = pasta / "conex\xc3\xa3o_a\xc3\xa7\xc3\xa3o";
+    ASSERT_TRUE(processos::copiar_programa("/bin/sleep", copia));
+    pid_t pid = processos::iniciar(copia, "30");
+    novo_instantaneo_de_processos();
+    EXPECT_STREQ(getpro(pid), "conex\xe3o_a\xe7\xe3o");
+    EXPECT_EQ(std::string(getexe(pid)), pasta.caminho() + "/conex\xe3o_a\xe7\xe3o");
+    processos::encerrar(pid);
+}
+
+TEST(NomesDeProcessos, CaractereForaDoLatin1ViraInterrogacao) {
+    teste::PastaTemporaria pasta;
+    const std::string copia = pasta / "pre\xc3\xa7o_\xe2\x82\xac";
+    ASSERT_TRUE(processos::copiar_programa("/bin/sleep", copia));
+    pid_t pid = processos::iniciar(copia, "30");
+    novo_instantaneo_de_processos();
+    EXPECT_STREQ(getpro(pid), "pre\xe7o_?");
+    processos::encerrar(pid);
+}
+
 }  // namespace

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "capture/process_support.h"
 #include "janela.h"
+#include "platform/tcp_loopback.h"
 
 namespace {
 
@@ -400,6 +402,35 @@ TEST_F(TelaDeConfiguracoes, DuracaoEPontoDePartidaMudamArquivoEFigura) {
         ASSERT_TRUE(esperar_arquivo(std::string("<local>") + p.valor + "</local>")) << p.y;
         EXPECT_TRUE(tela_mostra(ponto_de_partida(p.figura))) << p.figura;
     }
+    fechar_com_status_1();
+}
+
+// ---- Names ----
+
+// A process whose file name the system keeps in UTF-8: Latin-1 in the report,
+// like the report's own text, and UTF-8 again on standard output.
+TEST_F(ProgramaEmJanela, NomeDeProcessoEmUtf8NaSaidaENoRelatorio) {
+    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
+    teste::PastaTemporaria pasta;
+    const std::string programa_filho = pasta / "conex\xc3\xa3o_a\xc3\xa7\xc3\xa3o";
+    ASSERT_TRUE(processos::copiar_programa("/bin/sleep", programa_filho));
+    // Inherited by the child alone: closed here before the program starts.
+    auto par = loopback::conectar(ouvinte, "127.0.0.1", 0);
+    ASSERT_TRUE(par.pronto());
+    pid_t filho = processos::iniciar(programa_filho, "60", par.cliente.fd());
+    par.cliente.fechar();
+    iniciar();
+    programa.clicar(botao_iniciar.first, botao_iniciar.second);
+    EXPECT_TRUE(programa.esperar_saida(
+        ":127.0.0.1:" + std::to_string(par.porta_servidor) + " conex\xc3\xa3o_a\xc3\xa7\xc3\xa3o Localhost\n", 10))
+        << programa.saida();
+    programa.tecla("Escape");
+    ASSERT_TRUE(programa.esperar_relatorio(5));
+    const std::string relatorio = relatorio_unico();
+    EXPECT_TRUE(tem(relatorio, ">conex\xe3o_a\xe7\xe3o<")) << relatorio;
+    EXPECT_TRUE(tem(relatorio, pasta.caminho() + "/conex\xe3o_a\xe7\xe3o"));
+    EXPECT_FALSE(tem(relatorio, "conex\xc3\xa3o"));
+    processos::encerrar(filho);
     fechar_com_status_1();
 }
 
