@@ -97,7 +97,9 @@ fim_do_scan rodar_scan() {
     gravar_sinal(fazendo_scan, 1);
     iniciar_radar();
     while (ler_sinal(fazendo_scan) == 1) {
-        resultado_da_varredura resultado = fazer_varredura();
+        // An Escape the radar thread took ends the scan as one a sweep took.
+        resultado_da_varredura resultado =
+            tomar_escape_do_radar() ? VARREDURA_ESCAPE : fazer_varredura();
         if (resultado == VARREDURA_SAIDA) {
             parar_radar();
             encerrar_processo();

@@ -32,13 +32,16 @@ constexpr Uint32 cor_das_linhas = 0x00339999;  // RGBA: blue, about 60 % opaque
 
 using relogio = std::chrono::steady_clock;
 
-// How the main thread asks the radar to stop. Never destroyed: the process may
-// exit from either thread while the other still uses it.
+// How the main thread asks the radar to stop, and how the radar hands over an
+// Escape it took. Never destroyed: the process may exit from either thread
+// while the other still uses it.
 struct controle_do_radar {
     std::mutex trava;
     std::condition_variable aviso;
     bool parada_pedida = false;
+    int escape_entregue = 0;
     std::thread* fio = nullptr;
+    observador_de_quadros observador = nullptr;
 };
 controle_do_radar& controle() {
     static auto* c = new controle_do_radar;
@@ -107,23 +110,19 @@ void desenhar_quadro(const imagens_do_radar& imagens, double angulo, bool com_ma
     SDL_FreeSurface(fundo);
 }
 
+// An Escape is the main thread's to act on: it ends the scan the same way
+// whichever thread took the key.
 void tratar_evento(const SDL_Event& evento) {
     if (evento.type == SDL_QUIT) encerrar_processo();
-    if (evento.type == SDL_KEYDOWN && evento.key.keysym.sym == SDLK_ESCAPE) {
-        zerar_sinal(primeiro_scan);
-        zerar_sinal(fazendo_scan);
-    }
+    if (evento.type == SDL_KEYDOWN && evento.key.keysym.sym == SDLK_ESCAPE)
+        __atomic_store_n(&controle().escape_entregue, 1, __ATOMIC_SEQ_CST);
 }
 
-// Frames are paced against a monotonic deadline, so time the frame spends
-// drawing or waiting for the screen does not lengthen the scan. A frame late by
-// more than one period drops the backlog instead of racing to catch up.
-// False when a stop was asked for.
-bool esperar_o_quadro(relogio::time_point& prazo) {
-    const auto periodo = std::chrono::milliseconds(delay_radar);
-    prazo += periodo;
-    const auto agora = relogio::now();
-    if (prazo + periodo < agora) prazo = agora;
+// Each frame waits the whole period after the previous one was presented, so
+// no two frames reach the screen closer together than that, however late one
+// of them was. False when a stop was asked for.
+bool esperar_o_quadro(relogio::time_point ultimo_quadro) {
+    const auto prazo = ultimo_quadro + std::chrono::milliseconds(delay_radar);
     std::unique_lock<std::mutex> trava(controle().trava);
     return !controle().aviso.wait_until(trava, prazo, [] { return controle().parada_pedida; });
 }
@@ -153,14 +152,16 @@ int rodar_radar_independente(void*) {
     imagens_do_radar imagens = carregar_imagens();
     relogio_do_radar r;
     mostar_dysplay_loop(loops);
-    auto prazo = relogio::now();
+    auto ultimo_quadro = relogio::now();
     for (;;) {
         SDL_Event evento;
         bool tirou = tirar_evento(&evento) == 1;
-        if (!esperar_o_quadro(prazo)) break;
+        if (!esperar_o_quadro(ultimo_quadro)) break;
         if (tirou) tratar_evento(evento);
         bool com_marcadores = quadro_de_marcadores(r);
         desenhar_quadro(imagens, r.angulo, com_marcadores);
+        ultimo_quadro = relogio::now();
+        if (observador_de_quadros o = __atomic_load_n(&controle().observador, __ATOMIC_SEQ_CST)) o();
         int restantes = concluir_quadro(r);
         if (restantes >= 0) mostar_dysplay_loop(restantes);
     }
@@ -216,6 +217,7 @@ void iniciar_radar() {
         std::lock_guard<std::mutex> trava(c.trava);
         c.parada_pedida = false;
     }
+    __atomic_store_n(&c.escape_entregue, 0, __ATOMIC_SEQ_CST);
     c.fio = new std::thread([] { rodar_radar_independente(nullptr); });
 }
 
@@ -230,4 +232,12 @@ void parar_radar() {
     c.fio->join();
     delete c.fio;
     c.fio = nullptr;
+}
+
+bool tomar_escape_do_radar() {
+    return __atomic_exchange_n(&controle().escape_entregue, 0, __ATOMIC_SEQ_CST) == 1;
+}
+
+void observar_quadros(observador_de_quadros observador) {
+    __atomic_store_n(&controle().observador, observador, __ATOMIC_SEQ_CST);
 }

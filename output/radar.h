@@ -6,8 +6,8 @@
 
 extern int loops;                          // full turns a scan lasts
 extern int fazendo_scan;                   // 1 while a scan runs; only ever cleared here
-extern int primeiro_scan;                  // cleared here on Escape
-extern int delay_radar;                    // ms per frame
+extern int primeiro_scan;                  // 0: the menu comes before the next scan
+extern int delay_radar;                    // ms at least from one frame to the next
 extern int taxa_ataualizacao_locais_mapa;  // frames between two marker redraws
 extern int x_ponto_partida, y_ponto_partida;  // where every map line starts
 extern SDL_Surface* locais_copia;  // last window snapshot with markers; outlives the thread
@@ -28,6 +28,15 @@ int funcao_mapa_exibir_xy(int x, int y);
 
 // Starts the radar thread for a scan (loops and the start point already set).
 void iniciar_radar();
+// True once for an Escape the radar thread took from the event queue since the
+// scan started: the main thread ends the scan as for an Escape a sweep took.
+bool tomar_escape_do_radar();
+
+// Called on the radar thread right after each frame was presented (tests time
+// the frames through here); nullptr for none.
+using observador_de_quadros = void (*)();
+void observar_quadros(observador_de_quadros observador);
+
 // Asks the thread to stop at its next frame boundary and joins it. Afterwards
 // no lock is held, mostrando_locais is 0 and the thread's images are freed.
 // Harmless when no thread runs. Not to be called while holding the screen lock:

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "shell/startup.h"
 #include "common/texto.h"
 #include "shell/toolkit.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -276,17 +278,81 @@ TEST_F(RadarFio, PedidoDeParadaAtendidoSemEsperarOQuadro) {
     EXPECT_EQ(fazendo_scan, 1);
 }
 
-TEST_F(RadarFio, EscapeTomadoPeloRadarEncerraAVarredura) {
-    loops = 32;
-    fazendo_scan = 1;
-    primeiro_scan = 1;
+void empurrar_escape() {
     SDL_Event escape{};
     escape.type = SDL_KEYDOWN;
     escape.key.keysym.sym = SDLK_ESCAPE;
     SDL_PushEvent(&escape);
+}
+
+// The radar does not end the scan itself: it hands the Escape to the main
+// thread, which ends the scan as for an Escape a sweep took.
+TEST_F(RadarFio, EscapeTomadoPeloRadarEEntregueUmaVezAoFioPrincipal) {
+    loops = 32;
+    fazendo_scan = 1;
+    primeiro_scan = 1;
+    empurrar_escape();
     iniciar_radar();
-    EXPECT_TRUE(esperar(fazendo_scan, 0, std::chrono::seconds(10)));
-    EXPECT_EQ(primeiro_scan, 0);
+    EXPECT_TRUE(teste::esperar_ate([] { return tomar_escape_do_radar(); }));
+    EXPECT_FALSE(tomar_escape_do_radar()) << "one Escape is handed over once";
+    EXPECT_EQ(fazendo_scan, 1);
+    EXPECT_EQ(primeiro_scan, 1);
+}
+
+TEST_F(RadarFio, EscapeNaoTomadoNaoPassaParaOProximoScan) {
+    loops = 32;
+    fazendo_scan = 1;
+    empurrar_escape();
+    iniciar_radar();
+    ASSERT_TRUE(teste::esperar_ate([] {
+        TravaDaTela trava;
+        SDL_Event visto;
+        return SDL_PeepEvents(&visto, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) == 0;
+    }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // frames of 1 ms act on it
+    parar_radar();
+    iniciar_radar();
+    EXPECT_FALSE(tomar_escape_do_radar());
+}
+
+// ---- Frame pacing ------------------------------------------------------------
+
+struct tempos_dos_quadros {
+    std::mutex trava;
+    std::vector<std::chrono::steady_clock::time_point> tempos;
+};
+tempos_dos_quadros& quadros_vistos() {
+    static tempos_dos_quadros t;
+    return t;
+}
+
+// Every third frame is late: its drawing takes one and a half periods.
+void anotar_quadro() {
+    size_t n;
+    {
+        std::lock_guard<std::mutex> trava(quadros_vistos().trava);
+        quadros_vistos().tempos.push_back(std::chrono::steady_clock::now());
+        n = quadros_vistos().tempos.size();
+    }
+    if (n % 3 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay_radar * 3 / 2));
+}
+
+TEST_F(RadarFio, QuadrosNuncaMaisPertoQueOIntervaloMesmoDepoisDeUmAtrasado) {
+    delay_radar = 30;
+    loops = 32;
+    fazendo_scan = 1;
+    quadros_vistos().tempos.clear();
+    observar_quadros(anotar_quadro);
+    iniciar_radar();
+    EXPECT_TRUE(teste::esperar_ate([] {
+        std::lock_guard<std::mutex> trava(quadros_vistos().trava);
+        return quadros_vistos().tempos.size() >= 16;
+    }));
+    parar_radar();
+    observar_quadros(nullptr);
+    const auto& t = quadros_vistos().tempos;
+    for (size_t i = 1; i < t.size(); ++i)
+        EXPECT_GE(t[i] - t[i - 1], std::chrono::milliseconds(30)) << "frame " << i + 1;
 }
 
 TEST_F(RadarFio, PedidoDeFecharTomadoPeloRadarTerminaComStatus1) {
