@@ -26,8 +26,9 @@ std::mutex trava_espera;
 uint64_t espera_atual = 0;
 bool espera_aberta = false;
 
-std::atomic<int> consultas_em_curso{0};
-std::atomic<resolvedor_reverso> resolvedor{nullptr};
+// Set by an attempt that found the address has no name: the wait it was made
+// for ends at once with "NOID".
+std::atomic<bool> espera_sem_nome{false};
 
 // status_funcao stays a plain int for the scan cycle's code, but it is written
 // on the timer's thread and polled on the scan thread.
@@ -38,12 +39,14 @@ void abrir_espera() {
     std::lock_guard<std::mutex> guarda(trava_espera);
     ++espera_atual;
     espera_aberta = true;
+    espera_sem_nome = false;
     gravar_status(0);
 }
 
 void fechar_espera() {
     std::lock_guard<std::mutex> guarda(trava_espera);
     espera_aberta = false;
+    espera_sem_nome = false;
     gravar_status(0);
 }
 
@@ -65,19 +68,14 @@ void entregar_resposta(uint64_t espera, const char* nome) {
     mmt.kill();
 }
 
-bool reservar_consulta() {
-    if (consultas_em_curso.fetch_add(1) < limite_consultas_em_curso) return true;
-    consultas_em_curso.fetch_sub(1);
-    return false;
-}
+// Each address's window is the wait's bound, in milliseconds.
+unsigned janela_ms() { return static_cast<unsigned>(timeout_dns > 0 ? timeout_dns : 0); }
 
-bool consultar(const char* endereco, char* nome, std::size_t largura) {
-    if (!reservar_consulta()) return false;
-    resolvedor_reverso escolhido = resolvedor.load();
-    bool achou = escolhido ? escolhido(endereco, nome, largura)
-                           : plataforma::resolver_nome(endereco, nome, largura);
-    consultas_em_curso.fetch_sub(1);
-    return achou;
+void encerrar_sem_nome(uint64_t espera) {
+    std::lock_guard<std::mutex> guarda(trava_espera);
+    if (!espera_aberta || espera != espera_atual) return;
+    espera_sem_nome = true;
+    mmt.kill();
 }
 
 }  // namespace
@@ -110,10 +108,13 @@ void TestTimer::run() { ip_to_dns_nova(ip_a_resolver); }
 texto_fixo<256> ip_to_dns_nova(const char* ip) {
     char endereco[256];
     uint64_t espera = 0;
-    char nome[1025];
-    if (!ler_pedido(ip, endereco, espera) || !consultar(endereco, nome, sizeof nome))
-        return texto_fixo<256>();
+    char nome[256];
     texto_fixo<256> resultado;
+    if (!ler_pedido(ip, endereco, espera)) return resultado;
+    plataforma::resposta_de_nome resposta =
+        plataforma::pedir_nome(endereco, janela_ms(), nome, sizeof nome);
+    if (resposta == plataforma::resposta_de_nome::sem_nome) encerrar_sem_nome(espera);
+    if (resposta != plataforma::resposta_de_nome::com_nome) return resultado;
     copiar_nome_dns(resultado.s, resultado.largura, nome);
     entregar_resposta(espera, resultado);
     return resultado;
@@ -122,10 +123,20 @@ texto_fixo<256> ip_to_dns_nova(const char* ip) {
 void criar_timeout(int limite) {
     abrir_espera();
     mmt.start();
-    for (int i = 0; i < limite && ler_status() != 1; ++i) plataforma::dormir_ms(1);
+    mmt.run();  // the first attempt at arming; the ticks make the later ones
+    for (int i = 0; i < limite && ler_status() != 1 && !espera_sem_nome; ++i)
+        plataforma::dormir_ms(1);
     mmt.kill();
     fechar_espera();
 }
+
+void antecipar_nome(const char* ip) {
+    plataforma::pedir_nome(ip, janela_ms(), nullptr, 0);
+}
+
+NomesDoScan::NomesDoScan() { plataforma::esquecer_nomes(); }
+
+NomesDoScan::~NomesDoScan() { plataforma::encerrar_resolvedor(); }
 
 void copiar_nome_dns(char* destino, std::size_t largura, const char* nome) {
     if (largura == 0) return;
@@ -140,5 +151,3 @@ void copiar_nome_dns(char* destino, std::size_t largura, const char* nome) {
     if (ponto != nullptr) inicio = ponto;
     copiar_limitado(destino, largura, inicio);
 }
-
-void substituir_resolvedor(resolvedor_reverso novo) { resolvedor.store(novo); }

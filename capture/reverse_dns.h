@@ -3,6 +3,13 @@
 // of one-millisecond sleeps for `status_funcao`; when nothing arrives in time
 // `dns_resolvido` keeps the "NOID" the scan cycle put there.
 //
+// The names come from the platform's asynchronous resolver and its scan-wide
+// cache: an attempt never blocks, it asks what the resolver knows of the
+// address now (starting its lookup when nothing is known). Each address has
+// `timeout_dns` milliseconds from the start of its own lookup; the sweep starts
+// the lookups of a whole reading at once (antecipar_nome) before it processes
+// the first connection, so their windows run side by side.
+//
 // For each new connection the scan cycle, in this order: copies the address
 // into `ip_a_resolver`, clears its own host buffer, sets `dns_resolvido` to
 // "NOID", calls criar_timeout(timeout_dns), copies `dns_resolvido` into its
@@ -19,7 +26,8 @@ public:
     MultiMediaTimer(uint32_t atraso, int32_t periodico, uint32_t resolucao);
 
     // Arms the timer: run() is called every `atraso` ms (once when not
-    // periodic), the first time one period from now. Arming an armed periodic
+    // periodic), the first time one period from now (criar_timeout makes its
+    // first attempt itself, at arming). Arming an armed periodic
     // timer replaces its previous arming.
     void start();
 
@@ -56,28 +64,38 @@ extern char dns_resolvido[256];
 extern int status_funcao;  // 1 once the current wait has its name
 extern int timeout_dns;    // the wait, in one-millisecond sleeps
 
-// One lookup attempt for `ip`, made on the timer's thread. On success returns
-// the name and, when the wait it was made for is still open, hands it to that
-// wait (dns_resolvido, status_funcao, and the timer disarmed). An answer that
-// comes after its wait ended is dropped. A failed attempt (no name, invalid
-// address, too many lookups already blocked in the resolver) returns "" and
-// changes nothing.
+// One lookup attempt for `ip`, made at arming and then on the timer's thread.
+// When the resolver has the name, returns it and, when the wait it was made
+// for is still open, hands it to that wait (dns_resolvido, status_funcao, and
+// the timer disarmed). When the address has no name (its lookup failed or its
+// window passed) returns "" and ends that wait at once, leaving "NOID". While
+// the lookup runs returns "" and changes nothing: the next tick tries again.
+// An answer that comes after its wait ended is dropped.
 texto_fixo<256> ip_to_dns_nova(const char* ip);
 
-// The bounded wait: arms `mmt`, polls status_funcao before each of at most
-// `limite` one-millisecond sleeps, disarms `mmt`, leaves status_funcao at 0.
+// The bounded wait: arms `mmt` and makes the first attempt at once, then
+// polls before each of at most `limite` one-millisecond sleeps for
+// status_funcao or the end of the address's lookup without a name, disarms
+// `mmt`, leaves status_funcao at 0.
 void criar_timeout(int limite);
 
-// Lookups still blocked in the resolver when their waits ended keep a timer
-// thread each; beyond this many, new attempts fail at once until one returns.
-constexpr int limite_consultas_em_curso = 8;
+// Starts the lookup of `ip`'s name now, so that its window begins before its
+// connection is processed. Answered and running addresses are left as they are.
+void antecipar_nome(const char* ip);
+
+// The names of one scan: created when a scan starts, it empties the cache of
+// names; destroyed when the scan ends, it cancels the lookups still running
+// and stops the resolver, so no thread, socket or query outlives the scan.
+class NomesDoScan {
+public:
+    NomesDoScan();
+    ~NomesDoScan();
+    NomesDoScan(const NomesDoScan&) = delete;
+    NomesDoScan& operator=(const NomesDoScan&) = delete;
+};
 
 // Copies a host name into a cell of `largura` characters. A name that does not
 // fit keeps its end: the domain, from which the location is derived, and the
 // part a user recognises. A label cut in the middle is dropped up to its dot,
 // so the shortened name reads ".label.domain" and shows it was cut.
 void copiar_nome_dns(char* destino, std::size_t largura, const char* nome);
-
-// Tests replace the system's reverse resolver; nullptr puts it back.
-using resolvedor_reverso = bool (*)(const char* ip, char* destino, std::size_t largura);
-void substituir_resolvedor(resolvedor_reverso resolvedor);

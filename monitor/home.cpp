@@ -2,6 +2,7 @@
 
 #include <SDL/SDL_ttf.h>
 
+#include "capture/reverse_dns.h"
 #include "monitor/panel.h"
 #include "monitor/sweep.h"
 #include "monitor/tables.h"
@@ -83,6 +84,7 @@ void mostrar_painel_final() {
 }
 
 fim_do_scan rodar_scan() {
+    NomesDoScan nomes_do_scan;
     num_banco_painel = 0;
     gravar_sinal(primeiro_scan, 1);
     // Named when the scan starts, not when the idle screen was drawn: the

@@ -171,13 +171,24 @@ void tratar_conexao_encerrada(const campos_da_conexao& c) {
     exibir_painel(1);
 }
 
+bool conexao_nova(char (&linha)[celulas_captura][largura_celula_captura], const leituras& l) {
+    return !verificar_se_existe(linha[CAP_IP_REMOTO], linha[CAP_PORTA_REMOTA],
+                                linha[CAP_PORTA_LOCAL], l.anterior());
+}
+
+// The names of every new connection are looked up side by side, before the
+// first of them is processed: no connection's wait adds to another's.
+void antecipar_nomes_das_novas(const leituras& l) {
+    for (int i = 0; i < l.num_correntes; ++i)
+        if (conexao_nova(l.linhas_correntes[i], l)) antecipar_nome(l.linhas_correntes[i][CAP_IP_REMOTO]);
+}
+
 void procurar_novas(const leituras& l) {
+    antecipar_nomes_das_novas(l);
     int n = 0;
     for (int i = 0; i < l.num_correntes; ++i) {
         auto& linha = l.linhas_correntes[i];
-        if (verificar_se_existe(linha[CAP_IP_REMOTO], linha[CAP_PORTA_REMOTA],
-                                linha[CAP_PORTA_LOCAL], l.anterior()))
-            continue;
+        if (!conexao_nova(linha, l)) continue;
         ++n;
         mostrar_contador(n, l.num_correntes - l.num_anteriores);
         tratar_nova_conexao(copiar_campos(linha), l.corrente);

@@ -137,11 +137,61 @@ identidade_processo identificar_processo(int32_t pid, char* nome, std::size_t la
                                          char* caminho, std::size_t largura_caminho);
 
 // ---- Reverse name resolution -----------------------------------------------
+// One asynchronous resolver for the whole program (c-ares, platform/ares/):
+// reverse (PTR) lookups of IPv4 addresses that follow the system's hosts file
+// and resolver configuration, any number in flight on one socket from one
+// thread of its own, and a bounded cache of the answers. Nothing here waits
+// for the network. Any thread may call these functions.
 
-// The official host name of a dotted IPv4 address, as the system's resolver
-// gives it. Blocks as long as the resolver does. False when there is no name or
-// the text is not an address.
-bool resolver_nome(const char* ip, char* destino, std::size_t largura);
+enum class resposta_de_nome { pendente, com_nome, sem_nome };
+
+// What is known of `ip`'s name now; starts its lookup when the cache holds
+// nothing for it (or only a "no name" older than `nova_tentativa_sem_nome_ms`).
+// A lookup has `janela_ms` from its own start: once that has passed without an
+// answer the address counts as having no name. A failed lookup (hosts file and
+// DNS without a name, a server that refuses, a text that is not an address)
+// is "no name" at once. On com_nome the official name is copied into
+// `destino` (a name longer than the cell keeps its end); `destino` may be
+// nullptr to only start the lookup.
+resposta_de_nome pedir_nome(const char* ip, unsigned janela_ms, char* destino,
+                            std::size_t largura);
+
+// Forgets every answer and cancels every lookup under way.
+void esquecer_nomes();
+
+// Cancels every lookup under way and stops the resolver: its thread ends and
+// its sockets close. Answers already in the cache stay. The next pedir_nome
+// starts the resolver again.
+void encerrar_resolvedor();
+
+constexpr int capacidade_do_cache_de_nomes = 1024;      // addresses remembered
+constexpr int limite_de_consultas_de_nomes = 512;       // lookups in flight at once
+constexpr unsigned nova_tentativa_sem_nome_ms = 30000;  // a "no name" is asked again after
+constexpr unsigned duracao_de_consulta_dns_ms = 1000;   // c-ares gives up on a server after
+
+// The resolver's own counts since the program started (lookups) and now
+// (the rest). A lookup started ends as exactly one of: answered with a name,
+// answered without one, expired (its window passed), or cancelled before
+// either; an answer that comes after its window is counted as dropped.
+struct contagem_de_nomes {
+    uint64_t iniciadas, com_nome, sem_nome, expiradas, canceladas, descartadas;
+    int em_curso;         // queries c-ares still holds
+    int no_cache;         // addresses the cache holds
+    bool thread_ativa;    // the resolver's thread runs
+    int sockets_abertos;  // the channel's sockets now
+};
+contagem_de_nomes contar_nomes();
+
+// Tests: DNS servers ("127.0.0.1:5353,...") asked instead of the system's,
+// and the sources asked in the order `ordem` gives ("fb": the hosts file, then
+// DNS; "b": DNS alone) whatever the system's order says; nullptr puts the
+// system's configuration back. Takes effect at the resolver's next start.
+void usar_servidores_de_nomes(const char* servidores, const char* ordem);
+
+// Tests: the resolver's clock in milliseconds (windows and the 30 s retry);
+// nullptr puts the steady clock back.
+using relogio_de_nomes = uint64_t (*)();
+void substituir_relogio_de_nomes(relogio_de_nomes relogio);
 
 // ---- Periodic timer ---------------------------------------------------------
 

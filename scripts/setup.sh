@@ -8,6 +8,8 @@ PACKAGES=(
   g++ cmake make pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-gfx1.2-dev
   libpng-dev zlib1g-dev libx11-dev
+  # reverse names
+  libc-ares-dev
   # the fonts copied into fontes/
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation
   # running: dialogs, opening reports and links, a terminal for the tools screen

@@ -1,238 +1,160 @@
-#include <dirent.h>
+// The scan cycle's bounded wait for a host name, over the real resolver and a
+// DNS server of our own on loopback. What happened is read from the resolver's
+// counters, not from the clock.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 
-#include "support/test_support.h"
 #include "capture/reverse_dns.h"
+#include "platform/platform.h"
+#include "support/servidor_dns.h"
+#include "support/test_support.h"
 
 namespace {
 
+using plataforma::contagem_de_nomes;
 using teste::esperar_ate;
-using teste::threads_do_processo;
+using teste::modo_dns;
+using teste::resposta_dns;
 
-using relogio = std::chrono::steady_clock;
-using std::chrono::milliseconds;
-
-long ms_desde(relogio::time_point inicio) {
-    return std::chrono::duration_cast<milliseconds>(relogio::now() - inicio).count();
+// 203.0.113.x has a name, 198.51.100.x has none, 192.0.2.x is never answered,
+// 100.64.0.x only when the test releases it.
+resposta_dns regra_do_teste(const std::string& ip) {
+    if (ip.rfind("203.0.113.", 0) == 0) return {modo_dns::nome, "h" + ip + ".exemplo.com.br"};
+    if (ip.rfind("198.51.100.", 0) == 0) return {modo_dns::sem_nome, ""};
+    if (ip.rfind("100.64.0.", 0) == 0) return {modo_dns::reter, "tarde.exemplo.de"};
+    return {modo_dns::mudo, ""};
 }
-
-// What the fake resolvers see and do; reset before every test.
-struct cena_do_resolvedor {
-    std::atomic<int> chamadas{0};
-    std::atomic<long> ms_primeira_chamada{-1};
-    relogio::time_point inicio_da_espera;
-    std::atomic<bool> liberar{false};
-    std::atomic<bool> atrasada_voltou{false};
-    std::atomic<int> status_no_inicio_da_seguinte{-1};
-    std::atomic<int> em_curso{0};
-    std::atomic<int> maximo_em_curso{0};
-} cena;
-
-void anotar_chamada() {
-    if (cena.chamadas.fetch_add(1) == 0) cena.ms_primeira_chamada = ms_desde(cena.inicio_da_espera);
-}
-
-bool responder(const char* nome, char* destino, std::size_t largura) {
-    std::snprintf(destino, largura, "%s", nome);
-    return true;
-}
-
-bool responde_logo(const char*, char* destino, std::size_t largura) {
-    anotar_chamada();
-    return responder("primeiro.exemplo.com.br", destino, largura);
-}
-
-bool falha_uma_vez(const char*, char* destino, std::size_t largura) {
-    anotar_chamada();
-    return cena.chamadas > 1 && responder("segundo.exemplo.pt", destino, largura);
-}
-
-bool nunca_responde(const char*, char*, std::size_t) {
-    anotar_chamada();
-    return false;
-}
-
-// 127.0.0.21 blocks until the next lookup (127.0.0.22) lets it answer, so its
-// answer comes while the next connection's wait is open.
-bool responde_tarde(const char* ip, char* destino, std::size_t largura) {
-    anotar_chamada();
-    if (std::strcmp(ip, "127.0.0.21") == 0) {
-        esperar_ate([] { return cena.liberar.load(); });
-        responder("atrasado.exemplo.de", destino, largura);
-        cena.atrasada_voltou = true;
-        return true;
-    }
-    if (std::strcmp(ip, "127.0.0.22") == 0) {
-        if (cena.status_no_inicio_da_seguinte < 0)
-            cena.status_no_inicio_da_seguinte = __atomic_load_n(&status_funcao, __ATOMIC_ACQUIRE);
-        cena.liberar = true;
-        esperar_ate([] { return cena.atrasada_voltou.load(); });
-        std::this_thread::sleep_for(milliseconds(30));
-        return false;
-    }
-    return responder("seguinte.exemplo.pt", destino, largura);
-}
-
-bool bloqueia(const char*, char* destino, std::size_t largura) {
-    anotar_chamada();
-    int agora = cena.em_curso.fetch_add(1) + 1;
-    int maximo = cena.maximo_em_curso;
-    while (agora > maximo && !cena.maximo_em_curso.compare_exchange_weak(maximo, agora)) {
-    }
-    esperar_ate([] { return cena.liberar.load(); }, milliseconds(30000));
-    cena.em_curso.fetch_sub(1);
-    return responder("bloqueado.exemplo.com", destino, largura);
-}
-
-struct resultado_da_espera {
-    std::string host;
-    long ms;
-};
 
 // The scan cycle's part for one new connection.
-resultado_da_espera resolver_como_a_varredura(const char* ip, int limite = timeout_dns) {
+std::string resolver_como_a_varredura(const char* ip) {
     char nome_dns[128];
     copiar_celula(ip_a_resolver, ip);
     nome_dns[0] = '\0';
     copiar_celula(dns_resolvido, "NOID");
-    cena.inicio_da_espera = relogio::now();
-    criar_timeout(limite);
-    long ms = ms_desde(cena.inicio_da_espera);
+    criar_timeout(timeout_dns);
     copiar_nome_dns(nome_dns, sizeof nome_dns, dns_resolvido);
     copiar_celula(ip_a_resolver, "");
-    return {nome_dns, ms};
-}
-
-void medida(const char* o_que, long ms) {
-    std::printf("[ measured ] %s: %ld ms\n", o_que, ms);
-    ::testing::Test::RecordProperty(o_que, static_cast<int>(ms));
+    return nome_dns;
 }
 
 class EsperaDoDns : public ::testing::Test {
 protected:
     void SetUp() override {
-        cena.chamadas = 0;
-        cena.ms_primeira_chamada = -1;
-        cena.liberar = false;
-        cena.atrasada_voltou = false;
-        cena.status_no_inicio_da_seguinte = -1;
-        cena.em_curso = 0;
-        cena.maximo_em_curso = 0;
+        ASSERT_TRUE(dns.pronto());
+        plataforma::encerrar_resolvedor();
+        plataforma::usar_servidores_de_nomes(dns.servidores().c_str(), "b");
+        nomes.reset(new NomesDoScan);
+        antes = plataforma::contar_nomes();
     }
     void TearDown() override {
-        cena.liberar = true;
-        EXPECT_TRUE(esperar_ate([] { return cena.em_curso == 0; }));
-        std::this_thread::sleep_for(milliseconds(20));
-        substituir_resolvedor(nullptr);
+        nomes.reset();
+        plataforma::usar_servidores_de_nomes(nullptr, nullptr);
+        timeout_dns = 500;
     }
-    void usar(resolvedor_reverso resolvedor) { substituir_resolvedor(resolvedor); }
+    contagem_de_nomes diferenca() const {
+        contagem_de_nomes c = plataforma::contar_nomes();
+        return {c.iniciadas - antes.iniciadas, c.com_nome - antes.com_nome,
+                c.sem_nome - antes.sem_nome, c.expiradas - antes.expiradas,
+                c.canceladas - antes.canceladas, c.descartadas - antes.descartadas,
+                c.em_curso, c.no_cache, c.thread_ativa, c.sockets_abertos};
+    }
+
+    teste::ServidorDns dns{regra_do_teste};
+    std::unique_ptr<NomesDoScan> nomes;
+    contagem_de_nomes antes{};
 };
 
-TEST_F(EsperaDoDns, SemRespostaEsperaTudoEFicaNOID) {
-    usar(nunca_responde);
-    resultado_da_espera r = resolver_como_a_varredura("127.0.0.10");
-    medida("wait with no answer", r.ms);
-    EXPECT_EQ(r.host, "NOID");
-    EXPECT_GE(r.ms, timeout_dns);
-    EXPECT_GE(cena.chamadas, 2) << "a failing lookup is retried at every tick";
+TEST_F(EsperaDoDns, NomeDoDnsEncerraAEspera) {
+    EXPECT_EQ(resolver_como_a_varredura("203.0.113.1"), "h203.0.113.1.exemplo.com.br");
+    EXPECT_EQ(diferenca().com_nome, 1u);
     EXPECT_EQ(status_funcao, 0);
     EXPECT_EQ(mmt.parado, 1);
 }
 
-TEST_F(EsperaDoDns, RespostaNoPrimeiroTickEncerraCedo) {
-    usar(nunca_responde);
-    long espera_inteira = resolver_como_a_varredura("127.0.0.10").ms;
-    SetUp();
-    usar(responde_logo);
-    resultado_da_espera r = resolver_como_a_varredura("127.0.0.11");
-    medida("answer at the first tick", r.ms);
-    EXPECT_EQ(r.host, "primeiro.exemplo.com.br");
-    EXPECT_EQ(cena.chamadas, 1);
-    EXPECT_GE(cena.ms_primeira_chamada, 100) << "first tick one period after arming";
-    EXPECT_GE(r.ms, 100);
-    EXPECT_LT(r.ms, espera_inteira);
+TEST_F(EsperaDoDns, SemNomeNoDnsEncerraAEsperaComNOIDSemEsperarAJanela) {
+    EXPECT_EQ(resolver_como_a_varredura("198.51.100.1"), "NOID");
+    contagem_de_nomes d = diferenca();
+    EXPECT_EQ(d.sem_nome, 1u);
+    EXPECT_EQ(d.expiradas, 0u) << "the wait ended with the answer, not with the window";
     EXPECT_EQ(status_funcao, 0);
     EXPECT_EQ(mmt.parado, 1);
 }
 
-TEST_F(EsperaDoDns, FalhaUmaVezERespondeNoSegundoTick) {
-    usar(nunca_responde);
-    long espera_inteira = resolver_como_a_varredura("127.0.0.10").ms;
-    SetUp();
-    usar(falha_uma_vez);
-    resultado_da_espera r = resolver_como_a_varredura("127.0.0.12");
-    medida("answer at the second tick", r.ms);
-    EXPECT_EQ(r.host, "segundo.exemplo.pt");
-    EXPECT_EQ(cena.chamadas, 2);
-    EXPECT_GE(r.ms, 200);
-    EXPECT_LT(r.ms, espera_inteira);
+TEST_F(EsperaDoDns, ServidorMudoDaNOIDQuandoAJanelaPassa) {
+    timeout_dns = 100;
+    EXPECT_EQ(resolver_como_a_varredura("192.0.2.1"), "NOID");
+    EXPECT_EQ(diferenca().expiradas, 1u);
+    EXPECT_EQ(diferenca().iniciadas, 1u);
+    EXPECT_EQ(resolver_como_a_varredura("192.0.2.1"), "NOID");
+    EXPECT_EQ(diferenca().iniciadas, 1u) << "an expired address is not asked again in the scan";
 }
 
 TEST_F(EsperaDoDns, FlagQueSobrouNaoEncerraAProximaEspera) {
-    usar(nunca_responde);
+    timeout_dns = 100;
     __atomic_store_n(&status_funcao, 1, __ATOMIC_RELEASE);
-    resultado_da_espera r = resolver_como_a_varredura("127.0.0.13");
-    EXPECT_EQ(r.host, "NOID");
-    EXPECT_GE(r.ms, timeout_dns);
-    EXPECT_GE(cena.chamadas, 1);
+    EXPECT_EQ(resolver_como_a_varredura("192.0.2.2"), "NOID");
+    EXPECT_EQ(diferenca().expiradas, 1u) << "the wait lasted until the window passed";
+    EXPECT_EQ(status_funcao, 0);
+}
+
+TEST_F(EsperaDoDns, SegundaConexaoAoMesmoEnderecoSemNovaConsulta) {
+    EXPECT_EQ(resolver_como_a_varredura("203.0.113.2"), "h203.0.113.2.exemplo.com.br");
+    EXPECT_EQ(resolver_como_a_varredura("198.51.100.2"), "NOID");
+    EXPECT_EQ(resolver_como_a_varredura("203.0.113.2"), "h203.0.113.2.exemplo.com.br");
+    EXPECT_EQ(resolver_como_a_varredura("198.51.100.2"), "NOID");
+    EXPECT_EQ(diferenca().iniciadas, 2u);
+    EXPECT_EQ(dns.consultas(), 2);
 }
 
 TEST_F(EsperaDoDns, RespostaAtrasadaNaoChegaNaConexaoSeguinte) {
-    usar(responde_tarde);
-    resultado_da_espera primeira = resolver_como_a_varredura("127.0.0.21");
-    EXPECT_EQ(primeira.host, "NOID");
-    resultado_da_espera seguinte = resolver_como_a_varredura("127.0.0.22");
-    ASSERT_TRUE(cena.atrasada_voltou) << "the late answer never came";
-    EXPECT_EQ(cena.status_no_inicio_da_seguinte, 0);
-    EXPECT_EQ(seguinte.host, "NOID");
-    EXPECT_GE(seguinte.ms, timeout_dns) << "the late answer ended the next wait";
-    EXPECT_EQ(status_funcao, 0);
-    EXPECT_EQ(resolver_como_a_varredura("127.0.0.23").host, "seguinte.exemplo.pt");
+    timeout_dns = 100;
+    EXPECT_EQ(resolver_como_a_varredura("100.64.0.1"), "NOID");
+    dns.liberar();
+    ASSERT_EQ(dns.enviadas(), 1);
+    ASSERT_TRUE(esperar_ate([] { return plataforma::contar_nomes().em_curso == 0; }));
+    EXPECT_EQ(resolver_como_a_varredura("203.0.113.3"), "h203.0.113.3.exemplo.com.br");
+    EXPECT_EQ(resolver_como_a_varredura("100.64.0.1"), "NOID") << "the late name was kept";
+    EXPECT_EQ(diferenca().iniciadas, 2u);
+    EXPECT_STREQ(ip_a_resolver, "");
 }
 
-TEST_F(EsperaDoDns, ResolvedorQueTravaNaoSeguraAVarreduraNemAcumulaThreads) {
-    usar(bloqueia);
-    int antes = threads_do_processo();
-    long mais_longa = 0;
-    for (int i = 0; i < limite_consultas_em_curso + 4; ++i) {
-        char ip[32];
-        std::snprintf(ip, sizeof ip, "127.0.1.%d", i + 1);
-        resultado_da_espera r = resolver_como_a_varredura(ip, 150);
-        EXPECT_EQ(r.host, "NOID") << ip;
-        mais_longa = std::max(mais_longa, r.ms);
-    }
-    medida("longest 150-sleep wait with a resolver that hangs", mais_longa);
-    EXPECT_LT(mais_longa, 2000);
-    EXPECT_EQ(cena.maximo_em_curso, limite_consultas_em_curso);
-    EXPECT_EQ(cena.chamadas, limite_consultas_em_curso);
-    EXPECT_LE(threads_do_processo(), antes + limite_consultas_em_curso + 1);
+TEST_F(EsperaDoDns, OFimDoScanNaoDeixaThreadSocketNemConsulta) {
+    int threads = teste::threads_do_processo();
+    for (int i = 1; i <= 8; ++i) antecipar_nome(("192.0.2." + std::to_string(10 + i)).c_str());
+    EXPECT_EQ(resolver_como_a_varredura("203.0.113.4"), "h203.0.113.4.exemplo.com.br");
+    EXPECT_TRUE(plataforma::contar_nomes().thread_ativa);
+    nomes.reset();
+    contagem_de_nomes c = plataforma::contar_nomes();
+    EXPECT_FALSE(c.thread_ativa);
+    EXPECT_EQ(c.em_curso, 0);
+    EXPECT_EQ(c.sockets_abertos, 0);
+    EXPECT_EQ(diferenca().canceladas + diferenca().expiradas, 8u);
+    EXPECT_TRUE(esperar_ate([&] { return teste::threads_do_processo() <= threads; }));
 
-    cena.liberar = true;
-    ASSERT_TRUE(esperar_ate([] { return cena.em_curso == 0; }));
-    EXPECT_TRUE(esperar_ate([&] { return threads_do_processo() <= antes; }));
-    EXPECT_STREQ(dns_resolvido, "NOID") << "a released late answer was written";
-    usar(responde_logo);
-    EXPECT_EQ(resolver_como_a_varredura("127.0.0.30").host, "primeiro.exemplo.com.br");
+    nomes.reset(new NomesDoScan);
+    EXPECT_EQ(plataforma::contar_nomes().no_cache, 0) << "a new scan starts with no names";
+    EXPECT_EQ(resolver_como_a_varredura("203.0.113.4"), "h203.0.113.4.exemplo.com.br");
+    EXPECT_EQ(dns.consultas("203.0.113.4"), 2);
 }
 
 TEST(ChamadaDireta, DevolveONomeSemTocarNosGlobaisForaDeUmaEspera) {
-    substituir_resolvedor(responde_logo);
-    copiar_celula(dns_resolvido, "intocado");
-    texto_fixo<256> nome = ip_to_dns_nova("127.0.0.40");
-    EXPECT_STREQ(nome, "primeiro.exemplo.com.br");
-    EXPECT_STREQ(dns_resolvido, "intocado");
-    EXPECT_EQ(status_funcao, 0);
-    substituir_resolvedor(nunca_responde);
-    EXPECT_STREQ(ip_to_dns_nova("127.0.0.40"), "");
-    substituir_resolvedor(nullptr);
+    teste::ServidorDns dns(regra_do_teste);
+    plataforma::encerrar_resolvedor();
+    plataforma::usar_servidores_de_nomes(dns.servidores().c_str(), "b");
+    {
+        NomesDoScan nomes;
+        copiar_celula(dns_resolvido, "intocado");
+        EXPECT_STREQ(ip_to_dns_nova("203.0.113.40"), "") << "the lookup has just started";
+        texto_fixo<256> nome;
+        EXPECT_TRUE(esperar_ate([&] { return (nome = ip_to_dns_nova("203.0.113.40")).s[0] != '\0'; }));
+        EXPECT_STREQ(nome, "h203.0.113.40.exemplo.com.br");
+        EXPECT_STREQ(dns_resolvido, "intocado");
+        EXPECT_EQ(status_funcao, 0);
+    }
+    plataforma::usar_servidores_de_nomes(nullptr, nullptr);
 }
 
 TEST(CopiarNomeDns, NomeQueCabeViaInteiro) {

@@ -5,7 +5,9 @@
 
 #include "capture/location.h"
 #include "capture/reverse_dns.h"
+#include "platform/platform.h"
 #include "platform/resolver_nomes_privados.h"
+#include "support/servidor_dns.h"
 
 namespace {
 
@@ -52,9 +54,14 @@ TEST(DnsDoSistema, NomesReaisDeUmHostsPrivado) {
         << r.saida;
 }
 
-// Runs only inside the private names (see NomesReaisDeUmHostsPrivado).
+// Runs only inside the private names (see NomesReaisDeUmHostsPrivado), with a
+// DNS server that never answers: the hosts file's names come all the same.
 TEST(DnsDoSistemaDentro, DoEnderecoAoPais) {
     if (!teste::dentro_dos_nomes_privados()) GTEST_SKIP() << "runs inside the private names";
+    teste::ServidorDns mudo([](const std::string&) { return teste::resposta_dns{teste::modo_dns::mudo, ""}; });
+    plataforma::encerrar_resolvedor();
+    plataforma::usar_servidores_de_nomes(mudo.servidores().c_str(), "fb");
+    NomesDoScan nomes;
     local_da_conexao local = localizar_como_a_varredura("127.0.0.1");
     EXPECT_EQ(local.host, "localhost");
     EXPECT_EQ(local.localidade, "Localhost");
@@ -78,10 +85,14 @@ TEST(DnsDoSistemaDentro, DoEnderecoAoPais) {
     EXPECT_EQ(local.host, "." + std::string(50, 'b') + "." + std::string(50, 'c') + ".exemplo.com.br");
     EXPECT_EQ(local.localidade, "Brazil");
 
+    EXPECT_EQ(mudo.consultas(), 0);
+
     local = localizar_como_a_varredura("127.0.0.9");
     EXPECT_EQ(local.host, "NOID");
     EXPECT_EQ(local.localidade, "NoID");
     EXPECT_EQ(local.x, 0);
+    EXPECT_EQ(mudo.consultas("127.0.0.9"), 1);
+    plataforma::usar_servidores_de_nomes(nullptr, nullptr);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The sweep against scripted readings (a stand-in reading feeding the capture
-// tables, a stand-in resolver and clock), and once over real loopback
-// connections through the real capture.
+// tables, a stand-in clock, and a DNS server of our own on loopback for the
+// real resolver), and once over real loopback connections through the real
+// capture.
 #include <gtest/gtest.h>
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -12,6 +13,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@
 #include "platform/platform.h"
 #include "shell/startup.h"
 #include "shell/toolkit.h"
+#include "support/servidor_dns.h"
 #include "support/test_support.h"
 
 namespace {
@@ -53,10 +56,23 @@ int leitura_roteirizada(int tabela) {
     return 0;
 }
 
-// Every address has a German name, so the location is real and fixed.
-bool resolvedor_alemao(const char* ip, char* destino, std::size_t largura) {
-    formatar_limitado(destino, largura, "h%s.example.de", ip);
-    return true;
+std::string nome_prolixo() {
+    std::string nome;
+    for (int i = 0; i < 25; ++i) nome += "rotulo" + std::to_string(i) + ".";
+    return nome + "example.de";
+}
+
+// Every address has a German name, so the location is real and fixed; 203.0.113.77
+// has a very long one, 192.0.2.x are never answered.
+teste::resposta_dns regra_alema(const std::string& ip) {
+    if (ip == "203.0.113.77") return {teste::modo_dns::nome, nome_prolixo()};
+    if (ip.rfind("192.0.2.", 0) == 0) return {teste::modo_dns::mudo, ""};
+    return {teste::modo_dns::nome, "h" + ip + ".example.de"};
+}
+
+teste::ServidorDns& dns_alemao() {
+    static teste::ServidorDns servidor(regra_alema);
+    return servidor;
 }
 
 plataforma::hora_local hora_fixa{2026, 12, 1, 7, 9, 5, 3, 0};
@@ -96,7 +112,9 @@ protected:
         leituras_feitas = 0;
         contadores.clear();
         substituir_leitura(leitura_roteirizada);
-        substituir_resolvedor(resolvedor_alemao);
+        plataforma::encerrar_resolvedor();
+        plataforma::usar_servidores_de_nomes(dns_alemao().servidores().c_str(), "b");
+        nomes.reset(new NomesDoScan);
         plataforma::substituir_relogio(relogio_fixo);
         observar_contador(guardar_contador);
         filtros = {exibir_http, exibir_https, exibir_localhost, exibir_lan_10, exibir_lan_192};
@@ -116,7 +134,8 @@ protected:
     }
     void TearDown() override {
         substituir_leitura(nullptr);
-        substituir_resolvedor(nullptr);
+        nomes.reset();
+        plataforma::usar_servidores_de_nomes(nullptr, nullptr);
         plataforma::substituir_relogio(nullptr);
         observar_contador(nullptr);
         exibir_http = filtros[0];
@@ -126,6 +145,7 @@ protected:
         exibir_lan_192 = filtros[4];
     }
     std::vector<int> filtros;
+    std::unique_ptr<NomesDoScan> nomes;
 
     std::string varrer() {
         testing::internal::CaptureStdout();
@@ -187,22 +207,51 @@ TEST_F(Varredura, LinhaDoPainelCompleta) {
     EXPECT_STREQ(ip_a_resolver, "");
 }
 
-bool resolvedor_prolixo(const char*, char* destino, std::size_t largura) {
-    std::string nome;
-    for (int i = 0; i < 30; ++i) nome += "rotulo" + std::to_string(i) + ".";
-    copiar_limitado(destino, largura, (nome + "example.de").c_str());
-    return true;
-}
-
 TEST_F(Varredura, NomeLongoGuardaOFimDeOndeVemALocalidade) {
-    substituir_resolvedor(resolvedor_prolixo);
-    leituras_roteiro.push_back({conexao(1)});
+    leituras_roteiro.push_back({conexao(1, "203.0.113.77")});
     varrer();
     std::string nome = celula(0, PAI_NOME_DNS);
     EXPECT_LE(nome.size(), 127u);
     EXPECT_GT(nome.size(), 100u);
     EXPECT_EQ(nome.substr(nome.size() - 11), ".example.de");
     EXPECT_EQ(celula(0, PAI_LOCALIDADE), "Germany");
+}
+
+std::vector<plataforma::contagem_de_nomes> contagens;
+void guardar_contagem(const char*) { contagens.push_back(plataforma::contar_nomes()); }
+
+TEST_F(Varredura, NomesDeUmaLeituraComecamJuntosEExpiramNumaJanela) {
+    std::vector<linha> seis;
+    for (int i = 1; i <= 6; ++i) seis.push_back(conexao(i, ("192.0.2." + std::to_string(i)).c_str()));
+    leituras_roteiro.push_back(seis);
+    contagens.clear();
+    observar_contador(guardar_contagem);
+    plataforma::contagem_de_nomes antes = plataforma::contar_nomes();
+    timeout_dns = 100;
+    varrer();
+    timeout_dns = 500;
+    ASSERT_EQ(contagens.size(), 6u);
+    EXPECT_EQ(contagens[0].iniciadas - antes.iniciadas, 6u)
+        << "every lookup started before the first connection was processed";
+    EXPECT_EQ(contagens[1].expiradas - antes.expiradas, 6u)
+        << "all six windows closed during the first connection's wait";
+    EXPECT_EQ(plataforma::contar_nomes().iniciadas - antes.iniciadas, 6u);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(celula(i, PAI_NOME_DNS), "NOID") << i;
+}
+
+TEST_F(Varredura, ConexoesAoMesmoEnderecoPedemONomeUmaVez) {
+    std::vector<linha> tres{conexao(1, "203.0.113.50"), conexao(2, "203.0.113.50"),
+                            conexao(3, "203.0.113.50")};
+    leituras_roteiro.push_back(tres);
+    tres.push_back(conexao(4, "203.0.113.50"));
+    leituras_roteiro.push_back(tres);
+    plataforma::contagem_de_nomes antes = plataforma::contar_nomes();
+    varrer();
+    varrer();
+    ASSERT_EQ(num_banco_painel, 4);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(celula(i, PAI_NOME_DNS), "h203.0.113.50.example.de") << i;
+    EXPECT_EQ(plataforma::contar_nomes().iniciadas - antes.iniciadas, 1u);
+    EXPECT_EQ(dns_alemao().consultas("203.0.113.50"), 1);
 }
 
 TEST_F(Varredura, TresNovasETresEncerradasContam1_1Ate3_3) {
@@ -265,7 +314,6 @@ TEST_F(Varredura, TabelaVivaCheiaNaoSobeOLimite) {
     for (int i = 200; i < 260; ++i) outras.push_back(conexao(i, nullptr, std::to_string(1000 + i).c_str()));
     leituras_roteiro.push_back(muitas);
     for (const linha& l : outras) leituras_roteiro.back().push_back(l);
-    substituir_resolvedor(nullptr);
     timeout_dns = 0;
     varrer();
     varrer();

@@ -1,0 +1,178 @@
+// A DNS server of our own on a loopback UDP port, for the resolver's tests and
+// benchmark: it answers reverse (PTR) queries as its rule says for each
+// address — with a name, with "no such name" (NXDOMAIN), never, or only once
+// the test releases the answer. Header-only so the benchmark can use it too.
+#pragma once
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace teste {
+
+enum class modo_dns { nome, sem_nome, mudo, reter };
+
+struct resposta_dns {
+    modo_dns modo;
+    std::string nome;  // for nome, and for reter once released
+};
+
+class ServidorDns {
+public:
+    using regra = std::function<resposta_dns(const std::string& ip)>;
+
+    // Listens on `endereco`:`porta` (0: any free port).
+    explicit ServidorDns(regra r, const char* endereco = "127.0.0.1", int porta = 0)
+        : regra_(std::move(r)) {
+        socket_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in e{};
+        e.sin_family = AF_INET;
+        e.sin_port = htons(static_cast<uint16_t>(porta));
+        inet_pton(AF_INET, endereco, &e.sin_addr);
+        if (socket_ < 0 || bind(socket_, reinterpret_cast<sockaddr*>(&e), sizeof e) != 0) return;
+        socklen_t tamanho = sizeof e;
+        getsockname(socket_, reinterpret_cast<sockaddr*>(&e), &tamanho);
+        porta_ = ntohs(e.sin_port);
+        endereco_ = endereco;
+        thread_ = std::thread([this] { servir(); });
+    }
+
+    ~ServidorDns() {
+        parar_ = true;
+        if (thread_.joinable()) thread_.join();
+        if (socket_ >= 0) close(socket_);
+    }
+
+    bool pronto() const { return porta_ > 0; }
+    int porta() const { return porta_; }
+    // The server as c-ares takes it: "127.0.0.1:port".
+    std::string servidores() const { return endereco_ + ":" + std::to_string(porta_); }
+
+    // Queries received for `ip` (all addresses when empty).
+    int consultas(const std::string& ip = "") const {
+        std::lock_guard<std::mutex> guarda(trava_);
+        if (ip.empty()) return total_;
+        auto p = por_ip_.find(ip);
+        return p == por_ip_.end() ? 0 : p->second;
+    }
+    int enviadas() const { return enviadas_.load(); }
+
+    // Sends the held answers for `ip` (all when empty) as the rule's name.
+    void liberar(const std::string& ip = "") {
+        std::lock_guard<std::mutex> guarda(trava_);
+        std::vector<retida> ficam;
+        for (retida& r : retidas_) {
+            if (ip.empty() || r.ip == ip) responder(r.consulta, r.origem, r.nome, false);
+            else ficam.push_back(r);
+        }
+        retidas_.swap(ficam);
+    }
+
+private:
+    struct retida {
+        std::string ip, nome;
+        std::vector<uint8_t> consulta;
+        sockaddr_in origem;
+    };
+
+    // "5.113.0.203.in-addr.arpa" -> "203.0.113.5"; "" for anything else.
+    static std::string endereco_da_pergunta(const std::vector<std::string>& rotulos) {
+        if (rotulos.size() != 6 || rotulos[4] != "in-addr" || rotulos[5] != "arpa") return "";
+        return rotulos[3] + "." + rotulos[2] + "." + rotulos[1] + "." + rotulos[0];
+    }
+
+    // The question's labels and where it ends; 0 when the packet is not a query.
+    static std::size_t ler_pergunta(const std::vector<uint8_t>& p, std::vector<std::string>& rotulos) {
+        if (p.size() < 12 || (p[2] & 0x80) != 0 || p[4] != 0 || p[5] < 1) return 0;
+        std::size_t i = 12;
+        while (i < p.size() && p[i] != 0) {
+            std::size_t n = p[i];
+            if (n > 63 || i + 1 + n > p.size()) return 0;
+            rotulos.emplace_back(reinterpret_cast<const char*>(&p[i + 1]), n);
+            i += 1 + n;
+        }
+        return i + 5 <= p.size() ? i + 5 : 0;
+    }
+
+    void responder(const std::vector<uint8_t>& consulta, const sockaddr_in& origem,
+                   const std::string& nome, bool sem_nome) {
+        std::vector<std::string> rotulos;
+        std::size_t fim = ler_pergunta(consulta, rotulos);
+        std::vector<uint8_t> r(consulta.begin(), consulta.begin() + static_cast<long>(fim));
+        r[2] = static_cast<uint8_t>(0x84 | (consulta[2] & 0x01));  // answer, authoritative, RD kept
+        r[3] = static_cast<uint8_t>(0x80 | (sem_nome ? 3 : 0));     // RA; NXDOMAIN or no error
+        r[4] = 0, r[5] = 1, r[6] = 0, r[7] = sem_nome ? 0 : 1;
+        r[8] = r[9] = r[10] = r[11] = 0;
+        if (!sem_nome) {
+            std::vector<uint8_t> dados;
+            std::size_t inicio = 0;
+            while (inicio <= nome.size()) {
+                std::size_t ponto = nome.find('.', inicio);
+                if (ponto == std::string::npos) ponto = nome.size();
+                dados.push_back(static_cast<uint8_t>(ponto - inicio));
+                dados.insert(dados.end(), nome.begin() + static_cast<long>(inicio),
+                             nome.begin() + static_cast<long>(ponto));
+                inicio = ponto + 1;
+            }
+            dados.push_back(0);
+            uint8_t cabeca[] = {0xC0, 0x0C, 0, 12, 0, 1, 0, 0, 0, 60,
+                                static_cast<uint8_t>(dados.size() >> 8),
+                                static_cast<uint8_t>(dados.size() & 0xFF)};
+            r.insert(r.end(), cabeca, cabeca + sizeof cabeca);
+            r.insert(r.end(), dados.begin(), dados.end());
+        }
+        sendto(socket_, r.data(), r.size(), 0, reinterpret_cast<const sockaddr*>(&origem), sizeof origem);
+        ++enviadas_;
+    }
+
+    void atender(const std::vector<uint8_t>& consulta, const sockaddr_in& origem) {
+        std::vector<std::string> rotulos;
+        if (ler_pergunta(consulta, rotulos) == 0) return;
+        std::string ip = endereco_da_pergunta(rotulos);
+        resposta_dns r = ip.empty() ? resposta_dns{modo_dns::sem_nome, ""} : regra_(ip);
+        std::lock_guard<std::mutex> guarda(trava_);
+        ++total_;
+        ++por_ip_[ip];
+        if (r.modo == modo_dns::nome) responder(consulta, origem, r.nome, false);
+        if (r.modo == modo_dns::sem_nome) responder(consulta, origem, "", true);
+        if (r.modo == modo_dns::reter) retidas_.push_back({ip, r.nome, consulta, origem});
+    }
+
+    void servir() {
+        std::vector<uint8_t> pacote(1500);
+        while (!parar_) {
+            pollfd p{socket_, POLLIN, 0};
+            if (poll(&p, 1, 20) <= 0) continue;
+            sockaddr_in origem{};
+            socklen_t tamanho = sizeof origem;
+            ssize_t n = recvfrom(socket_, pacote.data(), pacote.size(), 0,
+                                 reinterpret_cast<sockaddr*>(&origem), &tamanho);
+            if (n > 0) atender(std::vector<uint8_t>(pacote.begin(), pacote.begin() + n), origem);
+        }
+    }
+
+    regra regra_;
+    int socket_ = -1;
+    int porta_ = 0;
+    std::string endereco_;
+    std::thread thread_;
+    std::atomic<bool> parar_{false};
+    mutable std::mutex trava_;
+    int total_ = 0;
+    std::map<std::string, int> por_ip_;
+    std::vector<retida> retidas_;
+    std::atomic<int> enviadas_{0};
+};
+
+}  // namespace teste
