@@ -16,6 +16,9 @@ PACKAGES=(
   zenity x11-utils xdg-utils xterm
   # tests and benchmarks
   libgtest-dev libbenchmark-dev xvfb xdotool imagemagick iproute2 util-linux
+  # the Debian package: capabilities for naming every user's processes (libcap),
+  # setcap for the tests, and the tools that inspect the package
+  libcap-dev libcap2-bin lintian desktop-file-utils
 )
 
 missing=()
