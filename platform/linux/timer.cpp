@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace plataforma {
 
@@ -14,43 +15,46 @@ namespace {
 
 using relogio = std::chrono::steady_clock;
 
-// One armed timer. Its thread and the registry share it, so a thread still
-// inside its routine after the timer was disarmed never touches freed memory.
+// One armed timer. Everything here changes under `trava`.
 struct estado_timer {
-    std::mutex trava;
-    std::condition_variable aviso;
-    bool cancelado = false;
     std::chrono::milliseconds periodo{0};
     bool periodico = false;
     rotina_de_timer rotina = nullptr;
     void* contexto = nullptr;
     uint32_t identificador = 0;
-    relogio::time_point primeiro_prazo;
+    relogio::time_point prazo;
+    bool cancelado = false;
 };
 
-// Never destroyed: a detached timer thread may still use it while the process
-// exits.
+// A thread that runs timers, one at a time. Once its timer is disarmed it is
+// free at once for the next one (even before it has woken up): timers armed
+// one after another, one per new connection in a scan, run on one thread
+// instead of leaving a trail of threads still ending. A free thread that gets
+// no timer within `espera_por_outro_timer` ends.
+struct trabalhador {
+    std::condition_variable aviso;
+    std::shared_ptr<estado_timer> atual;
+    bool na_rotina = false;
+    bool tem_thread = false;
+};
+
+constexpr auto espera_por_outro_timer = std::chrono::milliseconds(500);
+
+// Never destroyed: a detached timer thread may still use them while the
+// process exits.
+std::mutex& trava = *new std::mutex;
 using mapa_de_timers = std::unordered_map<uint32_t, std::shared_ptr<estado_timer>>;
-std::mutex trava_registro;
 mapa_de_timers& registro = *new mapa_de_timers;
+std::unordered_map<estado_timer*, std::shared_ptr<trabalhador>>& donos =
+    *new std::unordered_map<estado_timer*, std::shared_ptr<trabalhador>>;
+std::vector<std::shared_ptr<trabalhador>>& livres = *new std::vector<std::shared_ptr<trabalhador>>;
 uint32_t ultimo_identificador = 0;
 
-uint32_t registrar(const std::shared_ptr<estado_timer>& estado) {
-    std::lock_guard<std::mutex> guarda(trava_registro);
+uint32_t novo_identificador() {
     do {
         ++ultimo_identificador;
     } while (ultimo_identificador == 0 || registro.count(ultimo_identificador) != 0);
-    registro[ultimo_identificador] = estado;
     return ultimo_identificador;
-}
-
-std::shared_ptr<estado_timer> retirar(uint32_t identificador) {
-    std::lock_guard<std::mutex> guarda(trava_registro);
-    auto posicao = registro.find(identificador);
-    if (posicao == registro.end()) return nullptr;
-    std::shared_ptr<estado_timer> estado = posicao->second;
-    registro.erase(posicao);
-    return estado;
 }
 
 // Ticks that a slow routine made us miss are not made up for: the next call
@@ -63,32 +67,66 @@ relogio::time_point proximo_prazo(relogio::time_point prazo, std::chrono::millis
     return prazo;
 }
 
-void executar_ticks(estado_timer& estado) {
-    relogio::time_point prazo = estado.primeiro_prazo;
-    std::unique_lock<std::mutex> guarda(estado.trava);
-    while (!estado.aviso.wait_until(guarda, prazo, [&] { return estado.cancelado; })) {
-        guarda.unlock();
-        estado.rotina(estado.contexto);
-        guarda.lock();
-        if (!estado.periodico) break;
-        prazo = proximo_prazo(prazo, estado.periodo);
+// The thread lets go of its timer and is free for another. Under `trava`.
+void liberar(const std::shared_ptr<trabalhador>& t) {
+    if (t->atual) donos.erase(t->atual.get());
+    t->atual.reset();
+    livres.push_back(t);
+}
+
+bool tirar_dos_livres(const std::shared_ptr<trabalhador>& t) {
+    for (auto p = livres.begin(); p != livres.end(); ++p)
+        if (*p == t) {
+            livres.erase(p);
+            return true;
+        }
+    return false;
+}
+
+// Runs one tick of `timer` with `guarda` released; false when the timer is over.
+bool tick(const std::shared_ptr<trabalhador>& t, const std::shared_ptr<estado_timer>& timer,
+          std::unique_lock<std::mutex>& guarda) {
+    t->na_rotina = true;
+    guarda.unlock();
+    timer->rotina(timer->contexto);
+    guarda.lock();
+    t->na_rotina = false;
+    if (!timer->periodico) registro.erase(timer->identificador);
+    if (timer->cancelado || !timer->periodico) return false;
+    timer->prazo = proximo_prazo(timer->prazo, timer->periodo);
+    return true;
+}
+
+void trabalhar(const std::shared_ptr<trabalhador>& t) {
+    std::unique_lock<std::mutex> guarda(trava);
+    for (;;) {
+        if (!t->atual) {
+            if (!t->aviso.wait_for(guarda, espera_por_outro_timer, [&] { return t->atual != nullptr; })) {
+                tirar_dos_livres(t);
+                return;
+            }
+        }
+        std::shared_ptr<estado_timer> timer = t->atual;
+        bool chegou = !t->aviso.wait_until(guarda, timer->prazo,
+                                           [&] { return timer->cancelado || t->atual != timer; });
+        if (t->atual != timer) continue;  // disarmed, and maybe already given another timer
+        if (timer->cancelado || !chegou || !tick(t, timer, guarda)) {
+            if (t->atual == timer) liberar(t);
+        }
     }
 }
 
 void* corpo_do_timer(void* argumento) {
-    std::unique_ptr<std::shared_ptr<estado_timer>> dono(
-        static_cast<std::shared_ptr<estado_timer>*>(argumento));
-    std::shared_ptr<estado_timer> estado = *dono;
-    executar_ticks(*estado);
-    if (!estado->periodico) retirar(estado->identificador);
+    std::unique_ptr<std::shared_ptr<trabalhador>> dono(static_cast<std::shared_ptr<trabalhador>*>(argumento));
+    trabalhar(*dono);
     return nullptr;
 }
 
-bool iniciar_thread(const std::shared_ptr<estado_timer>& estado) {
+bool iniciar_thread(const std::shared_ptr<trabalhador>& t) {
     pthread_attr_t atributos;
     if (pthread_attr_init(&atributos) != 0) return false;
     pthread_attr_setdetachstate(&atributos, PTHREAD_CREATE_DETACHED);
-    auto* copia = new std::shared_ptr<estado_timer>(estado);
+    auto* copia = new std::shared_ptr<trabalhador>(t);
     pthread_t thread;
     bool iniciada = pthread_create(&thread, &atributos, corpo_do_timer, copia) == 0;
     pthread_attr_destroy(&atributos);
@@ -96,34 +134,62 @@ bool iniciar_thread(const std::shared_ptr<estado_timer>& estado) {
     return iniciada;
 }
 
+// A free thread for `timer`, else a new one. Under `trava`.
+bool dar_a_um_trabalhador(const std::shared_ptr<estado_timer>& timer) {
+    std::shared_ptr<trabalhador> t;
+    if (!livres.empty()) {
+        t = livres.back();
+        livres.pop_back();
+    } else {
+        t = std::make_shared<trabalhador>();
+    }
+    t->atual = timer;
+    donos[timer.get()] = t;
+    if (t->tem_thread) {
+        t->aviso.notify_all();
+        return true;
+    }
+    t->tem_thread = iniciar_thread(t);
+    if (!t->tem_thread) donos.erase(timer.get());
+    return t->tem_thread;
+}
+
 }  // namespace
 
-// The timer's thread is detached and ends by itself once it sees the
-// cancellation, so disarming never waits: not for a routine blocked in a slow
-// call, and not when the routine disarms its own timer.
+// The timer's threads are detached and never waited for, so disarming never
+// waits: not for a routine blocked in a slow call, and not when the routine
+// disarms its own timer.
 uint32_t armar_timer(unsigned periodo_ms, bool periodico, rotina_de_timer rotina,
                      void* contexto) {
     if (rotina == nullptr) return 0;
-    auto estado = std::make_shared<estado_timer>();
+    auto timer = std::make_shared<estado_timer>();
     // A zero period would spin; the shortest period is one millisecond.
-    estado->periodo = std::chrono::milliseconds(periodo_ms == 0 ? 1 : periodo_ms);
-    estado->primeiro_prazo = relogio::now() + estado->periodo;
-    estado->periodico = periodico;
-    estado->rotina = rotina;
-    estado->contexto = contexto;
-    std::lock_guard<std::mutex> guarda(estado->trava);
-    estado->identificador = registrar(estado);
-    if (iniciar_thread(estado)) return estado->identificador;
-    retirar(estado->identificador);
+    timer->periodo = std::chrono::milliseconds(periodo_ms == 0 ? 1 : periodo_ms);
+    timer->prazo = relogio::now() + timer->periodo;
+    timer->periodico = periodico;
+    timer->rotina = rotina;
+    timer->contexto = contexto;
+    std::lock_guard<std::mutex> guarda(trava);
+    timer->identificador = novo_identificador();
+    registro[timer->identificador] = timer;
+    if (dar_a_um_trabalhador(timer)) return timer->identificador;
+    registro.erase(timer->identificador);
     return 0;
 }
 
 void desarmar_timer(uint32_t identificador) {
-    std::shared_ptr<estado_timer> estado = retirar(identificador);
-    if (!estado) return;
-    std::lock_guard<std::mutex> guarda(estado->trava);
-    estado->cancelado = true;
-    estado->aviso.notify_all();
+    std::lock_guard<std::mutex> guarda(trava);
+    auto posicao = registro.find(identificador);
+    if (posicao == registro.end()) return;
+    std::shared_ptr<estado_timer> timer = posicao->second;
+    registro.erase(posicao);
+    timer->cancelado = true;
+    auto dono = donos.find(timer.get());
+    if (dono == donos.end()) return;
+    std::shared_ptr<trabalhador> t = dono->second;
+    // A thread inside the routine lets go of the timer when the routine returns.
+    if (!t->na_rotina && t->atual == timer) liberar(t);
+    t->aviso.notify_all();
 }
 
 }  // namespace plataforma

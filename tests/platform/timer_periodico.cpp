@@ -93,6 +93,18 @@ TEST(TimerPeriodico, DesarmadoNaoChamaMais) {
     plataforma::desarmar_timer(0);
 }
 
+TEST(TimerPeriodico, TimersArmadosUmDepoisDoOutroUsamUmaThread) {
+    registro_de_ticks r;
+    plataforma::desarmar_timer(plataforma::armar_timer(1000, true, anotar, &r));
+    ASSERT_TRUE(esperar_ate([&] { return threads_do_processo() > 0; }));
+    int com_uma = threads_do_processo();
+    for (int i = 0; i < 200; ++i) plataforma::desarmar_timer(plataforma::armar_timer(1000, true, anotar, &r));
+    EXPECT_LE(threads_do_processo(), com_uma + 1);
+    uint32_t id = plataforma::armar_timer(10, true, anotar, &r);
+    EXPECT_TRUE(esperar_ate([&] { return r.chamadas >= 2; })) << "a reused thread ticks";
+    plataforma::desarmar_timer(id);
+}
+
 TEST(TimerPeriodico, RotinaDesarmaOProprioTimer) {
     registro_de_ticks r;
     r.desarmar_no_tick = true;
@@ -117,6 +129,9 @@ TEST(TimerPeriodico, DesarmarNaoEsperaUmaRotinaBloqueada) {
 }
 
 TEST(TimerPeriodico, ThreadsTerminamDepoisDeDesarmadas) {
+    // Threads of earlier tests' timers wait half a second for another timer
+    // before they end; none may be reused here.
+    std::this_thread::sleep_for(milliseconds(700));
     int antes = threads_do_processo();
     ASSERT_GT(antes, 0);
     registro_de_ticks r;
