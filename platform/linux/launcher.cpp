@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/linux/privileges.h"
 #include "platform/platform.h"
 
 namespace plataforma {
@@ -14,6 +15,7 @@ namespace {
 
 [[noreturn]] void executar_neto(const char* const argumentos[], const char* pasta,
                                 int aviso_de_falha) {
+    privilegios::largar_no_filho();
     int nulo = open("/dev/null", O_RDWR);
     if (nulo >= 0) {
         dup2(nulo, 0);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/linux/privileges.h"
 #include "platform/platform.h"
 
 namespace plataforma {
@@ -25,6 +26,7 @@ bool mostrar_dialogo(const char* const argumentos[]) {
     pid_t filho = fork();
     if (filho < 0) return false;
     if (filho == 0) {
+        privilegios::largar_no_filho();
         // The dialog's own complaints (no display, theme warnings) are not the
         // user's message: it has already been written on standard error.
         int nulo = open("/dev/null", O_WRONLY);

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "platform/linux/privileges.h"
 #include "platform/linux/proc_parsers.h"
 #include "platform/linux/texto_latin1.h"
 #include "platform/platform.h"
@@ -45,6 +46,8 @@ bool ler_nome_do_stat(int32_t pid, char* nome, std::size_t largura) {
 identidade_processo identificar_processo(int32_t pid, char* nome, std::size_t largura_nome,
                                          char* caminho, std::size_t largura_caminho) {
     if (pid <= 0) return {false, false};
+    // Another user's /proc/<pid>/exe can be read only with the capabilities raised.
+    privilegios::leitura_de_processos leitura;
     char completo[PATH_MAX];
     if (ler_executavel(pid, completo, sizeof completo)) {
         utf8_para_latin1(completo);
