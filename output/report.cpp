@@ -60,7 +60,8 @@ void avisar_usuario(const char* texto_latin1, const char* caminho) {
 }
 
 bool formar_caminho(char* destino, std::size_t largura, const char* base, const char* nome) {
-    return std::snprintf(destino, largura, "%s/%s", base, nome) < static_cast<int>(largura);
+    return std::snprintf(destino, largura, "%s%c%s", base, plataforma::separador, nome) <
+           static_cast<int>(largura);
 }
 
 // False, with the user told, when there is no documents folder to form the

@@ -1,6 +1,8 @@
 // The platform layer: every operating-system service the program relies on,
 // behind one small interface. The program's code calls only these; each
-// operating system has its own folder with the implementation (linux/ here).
+// operating system has its own folder with the implementation (linux/ and
+// windows/). Texts crossing this interface are the program's single-byte text:
+// Latin-1, which on Windows is the ANSI code page of the "A" calls.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -8,7 +10,11 @@
 namespace plataforma {
 
 // Path separator used when the program joins folder names.
+#ifdef _WIN32
+constexpr char separador = '\\';
+#else
 constexpr char separador = '/';
+#endif
 
 // ---- Folders ----------------------------------------------------------------
 
@@ -16,11 +22,12 @@ constexpr char separador = '/';
 bool diretorio_atual(char* destino, std::size_t largura);
 
 // The user's local application-data folder ($XDG_DATA_HOME, else
-// ~/.local/share), created with its parents when absent. False on failure.
+// ~/.local/share; on Windows the shell's local application data), created when
+// absent. False on failure.
 bool pasta_dados_locais(char* destino, std::size_t largura);
 
-// The user's documents folder (the XDG documents directory, else ~/Documents).
-// Not created. False when it cannot be determined or does not fit.
+// The user's documents folder (the XDG documents directory, else ~/Documents;
+// on Windows the shell's documents folder). Not created. False when it cannot be determined or does not fit.
 bool pasta_documentos(char* destino, std::size_t largura);
 
 // Change / create one directory (one level). 0 on success, -1 on failure.
@@ -62,6 +69,13 @@ const char* como_obter_tela();
 // display is available, and always writes it as one line on standard error.
 // Returns once the user acknowledged it (at once without a display).
 void mostrar_mensagem(const char* titulo, const char* texto);
+
+// ---- Standard output --------------------------------------------------------
+
+// Whether standard output expects UTF-8 rather than the program's Latin-1: on
+// Linux unless the locale names a single-byte character set; on Windows never
+// (the ANSI code page takes Latin-1 text as it is).
+bool saida_em_utf8();
 
 // ---- Starting other programs ------------------------------------------------
 

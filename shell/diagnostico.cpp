@@ -1,27 +1,14 @@
 #include "shell/diagnostico.h"
 
-#include <langinfo.h>
-
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
-namespace {
-bool saida_em_utf8() {
-    static const bool utf8 = [] {
-        const char* conjunto = nl_langinfo(CODESET);
-        // Without a locale set the C library says ANSI_X3.4-1968; terminals
-        // here are UTF-8, so only an explicit single-byte set keeps Latin-1.
-        return !(conjunto && (std::strstr(conjunto, "8859") || std::strstr(conjunto, "1252")));
-    }();
-    return utf8;
-}
-}  // namespace
+#include "platform/platform.h"
 
 void latin1_para_saida(const char* texto, char* destino, unsigned long largura) {
     if (largura == 0) return;
     unsigned long n = 0;
-    const bool utf8 = saida_em_utf8();
+    const bool utf8 = plataforma::saida_em_utf8();
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(texto); *p; ++p) {
         if (!utf8 || *p < 0x80) {
             if (n + 1 >= largura) break;

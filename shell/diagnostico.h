@@ -5,6 +5,6 @@
 
 void diagnostico(const char* formato, ...) __attribute__((format(printf, 1, 2)));
 
-// `texto` (Latin-1) as the output's encoding expects it: UTF-8 unless the
-// locale's character set is a single-byte one.
+// `texto` (Latin-1) as the output's encoding expects it: UTF-8 where the
+// platform says standard output wants it, else unchanged.
 void latin1_para_saida(const char* texto, char* destino, unsigned long largura);

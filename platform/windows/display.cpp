@@ -1,0 +1,20 @@
+// Where the window goes on Windows: SDL's windib driver (the plain Win32 GDI
+// window), unless a driver was chosen explicitly. A Windows session always has
+// a desktop to draw on.
+#include <cstdlib>
+
+#include "platform/platform.h"
+
+namespace plataforma {
+
+bool escolher_tela() {
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if (driver && driver[0]) return true;
+    return _putenv("SDL_VIDEODRIVER=windib") == 0;
+}
+
+const char* como_obter_tela() {
+    return "Inicie o Quorvex numa sess\xe3o do Windows com \xe1rea de trabalho.";
+}
+
+}  // namespace plataforma

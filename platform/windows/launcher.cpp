@@ -1,0 +1,110 @@
+// Starting other programs on Windows without the command interpreter: programs
+// through CreateProcessA, whose command line is formed from the arguments with
+// the C runtime's quoting rules (so every argument arrives as one, whatever it
+// holds), and addresses, files and folders through ShellExecuteA, which hands
+// them to their registered handler without parsing a command line at all.
+#include <winsock2.h>
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace plataforma {
+namespace {
+
+// One argument as CommandLineToArgv and the C runtime read it back: quoted when
+// it holds blanks or quotes, with the backslashes before a quote doubled.
+void acrescentar_argumento(std::string& linha, const char* argumento) {
+    if (!linha.empty()) linha += ' ';
+    if (argumento[0] != '\0' && std::strpbrk(argumento, " \t\n\v\"") == nullptr) {
+        linha += argumento;
+        return;
+    }
+    linha += '"';
+    for (const char* p = argumento;; ++p) {
+        std::size_t barras = 0;
+        while (*p == '\\') {
+            ++barras;
+            ++p;
+        }
+        if (*p == '\0') {
+            linha.append(barras * 2, '\\');
+            break;
+        }
+        if (*p == '"') {
+            linha.append(barras * 2 + 1, '\\');
+        } else {
+            linha.append(barras, '\\');
+        }
+        linha += *p;
+    }
+    linha += '"';
+}
+
+// The program's folders may be written with '/'; Windows calls want '\'.
+std::string pasta_do_windows(const char* pasta) {
+    std::string convertida(pasta);
+    for (char& c : convertida) {
+        if (c == '/') c = '\\';
+    }
+    return convertida;
+}
+
+int criar_processo(std::string linha, const char* pasta, DWORD modo) {
+    std::string convertida = pasta ? pasta_do_windows(pasta) : std::string();
+    STARTUPINFOA inicio{};
+    inicio.cb = sizeof inicio;
+    PROCESS_INFORMATION processo{};
+    if (!CreateProcessA(nullptr, &linha[0], nullptr, nullptr, FALSE, modo, nullptr,
+                        pasta ? convertida.c_str() : nullptr, &inicio, &processo))
+        return -1;
+    CloseHandle(processo.hThread);
+    CloseHandle(processo.hProcess);
+    return 0;
+}
+
+// The command interpreter of this system, by its full path: a cmd.exe in the
+// current folder must not be the one started.
+std::string interpretador_de_comandos() {
+    char sistema[MAX_PATH];
+    UINT tamanho = GetSystemDirectoryA(sistema, sizeof sistema);
+    if (tamanho == 0 || tamanho >= sizeof sistema) return "cmd.exe";
+    return std::string(sistema) + "\\cmd.exe";
+}
+
+}  // namespace
+
+// Console programs get a console of their own that is never shown: their output
+// goes nowhere, as on the other systems. The program is not waited for.
+int lancar_programa(const char* const argumentos[], const char* pasta) {
+    if (argumentos == nullptr || argumentos[0] == nullptr || argumentos[0][0] == '\0') return -1;
+    std::string linha;
+    for (const char* const* a = argumentos; *a; ++a) acrescentar_argumento(linha, *a);
+    return criar_processo(linha, pasta, CREATE_NO_WINDOW);
+}
+
+int abrir_com_programa_padrao(const char* alvo, const char* pasta) {
+    if (alvo == nullptr || alvo[0] == '\0') return -1;
+    // Shell extensions that handle the target may use COM; the call is harmless
+    // when this thread has COM already.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    std::string convertida = pasta ? pasta_do_windows(pasta) : std::string();
+    HINSTANCE resultado = ShellExecuteA(nullptr, nullptr, alvo, nullptr,
+                                        pasta ? convertida.c_str() : nullptr, SW_SHOWNORMAL);
+    // ShellExecuteA reports success with a value above 32.
+    return reinterpret_cast<INT_PTR>(resultado) > 32 ? 0 : -1;
+}
+
+// A visible command prompt in light green on black (colour 0A) that stays open.
+int abrir_terminal(const char* pasta) {
+    std::string linha;
+    acrescentar_argumento(linha, interpretador_de_comandos().c_str());
+    linha += " /t:0A /K";
+    return criar_processo(linha, pasta, CREATE_NEW_CONSOLE);
+}
+
+}  // namespace plataforma

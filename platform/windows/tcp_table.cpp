@@ -1,0 +1,173 @@
+// The IPv4 TCP connection table on Windows, through IP Helper. iphlpapi.dll is
+// loaded at every reading and its table function found at run time, so the
+// program starts on every system and reads the table the way each offers:
+// GetExtendedTcpTable from Vista on, AllocateAndGetTcpExTableFromStack before.
+#include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+
+#include "platform/platform.h"
+
+namespace plataforma {
+
+namespace {
+
+// The row of both calls: MIB_TCPROW_OWNER_PID and the older MIB_TCPEXROW have
+// this one layout. Addresses in network byte order, ports in the low 16 bits
+// of their word, also in network byte order.
+struct linha_ip_helper {
+    DWORD estado;
+    DWORD ip_local;
+    DWORD porta_local;
+    DWORD ip_remoto;
+    DWORD porta_remota;
+    DWORD pid;
+};
+static_assert(sizeof(linha_ip_helper) == sizeof(MIB_TCPROW_OWNER_PID), "row layout");
+
+struct tabela_ip_helper {
+    DWORD quantidade;
+    linha_ip_helper linhas[1];
+};
+
+using funcao_tabela_estendida = DWORD(WINAPI*)(PVOID, PDWORD, BOOL, ULONG, TCP_TABLE_CLASS, ULONG);
+using funcao_tabela_antiga = DWORD(WINAPI*)(PVOID*, BOOL, HANDLE, DWORD, DWORD);
+
+// Room for the largest table the interface hands over, so a reading needs no
+// memory of its own unless the system holds even more rows than that.
+constexpr std::size_t bytes_da_tabela =
+    sizeof(DWORD) + sizeof(linha_ip_helper) * maximo_conexoes_tcp;
+union {
+    tabela_ip_helper tabela;
+    unsigned char bytes[bytes_da_tabela];
+} espaco;
+
+std::mutex trava_da_leitura;
+std::atomic<bool> forcar_chamada_antiga{false};
+std::atomic<const char*> fonte_atual{"nenhuma"};
+
+template <typename Funcao>
+Funcao procurar(HMODULE biblioteca, const char* nome) {
+    return reinterpret_cast<Funcao>(reinterpret_cast<void*>(GetProcAddress(biblioteca, nome)));
+}
+
+// Vista and later (NT 6 and up) have GetExtendedTcpTable.
+bool sistema_com_tabela_estendida() {
+    OSVERSIONINFOA versao{};
+    versao.dwOSVersionInfoSize = sizeof versao;
+    return GetVersionExA(&versao) && versao.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+           versao.dwMajorVersion > 5;
+}
+
+uint64_t chave(DWORD ip, DWORD porta) {
+    return static_cast<uint64_t>(ntohl(ip)) << 16 | ntohs(static_cast<u_short>(porta));
+}
+
+bool vem_antes(const linha_ip_helper& a, const linha_ip_helper& b) {
+    uint64_t local_a = chave(a.ip_local, a.porta_local);
+    uint64_t local_b = chave(b.ip_local, b.porta_local);
+    if (local_a != local_b) return local_a < local_b;
+    return chave(a.ip_remoto, a.porta_remota) < chave(b.ip_remoto, b.porta_remota);
+}
+
+// The established rows of a table, in order, as the interface hands them over.
+// The system sorts its table on request, but the order promised here is our
+// own, so it is made sure of.
+int entregar(tabela_ip_helper& tabela, conexao_tcp* linhas, int capacidade) {
+    linha_ip_helper* inicio = tabela.linhas;
+    linha_ip_helper* fim = inicio + tabela.quantidade;
+    std::sort(inicio, fim, vem_antes);
+    int estabelecidas = 0;
+    for (linha_ip_helper* l = inicio; l != fim && estabelecidas < maximo_conexoes_tcp; ++l) {
+        if ((l->estado & 0xFFFF) != estado_estabelecido) continue;
+        if (estabelecidas < capacidade) {
+            linhas[estabelecidas] = conexao_tcp{
+                estado_estabelecido, l->ip_local, static_cast<uint16_t>(l->porta_local),
+                l->ip_remoto, static_cast<uint16_t>(l->porta_remota), static_cast<int32_t>(l->pid)};
+        }
+        ++estabelecidas;
+    }
+    return estabelecidas;
+}
+
+// Asks for the size first, then reads into room of that size. The table can
+// grow between the two calls; then the read fails with the new size and is
+// asked again, since rows may come only from a call that succeeded.
+int ler_pela_tabela_estendida(funcao_tabela_estendida ler, conexao_tcp* linhas,
+                              int capacidade) {
+    DWORD tamanho = 0;
+    DWORD resultado = ler(nullptr, &tamanho, TRUE, AF_INET, TCP_TABLE_OWNER_PID_ALL, 0);
+    for (int tentativa = 0; tentativa < 4; ++tentativa) {
+        if (resultado != ERROR_INSUFFICIENT_BUFFER && resultado != NO_ERROR) return -1;
+        bool cabe = tamanho <= sizeof espaco;
+        void* destino = cabe ? &espaco : HeapAlloc(GetProcessHeap(), 0, tamanho);
+        if (destino == nullptr) return -1;
+        DWORD tamanho_dado = cabe ? static_cast<DWORD>(sizeof espaco) : tamanho;
+        resultado = ler(destino, &tamanho_dado, TRUE, AF_INET, TCP_TABLE_OWNER_PID_ALL, 0);
+        int total = resultado == NO_ERROR
+                        ? entregar(*static_cast<tabela_ip_helper*>(destino), linhas, capacidade)
+                        : -1;
+        if (!cabe) HeapFree(GetProcessHeap(), 0, destino);
+        if (total >= 0) return total;
+        tamanho = tamanho_dado;
+    }
+    return -1;
+}
+
+// The older call allocates the table from the heap it is given.
+int ler_pela_tabela_antiga(funcao_tabela_antiga ler, conexao_tcp* linhas, int capacidade) {
+    void* tabela = nullptr;
+    if (ler(&tabela, TRUE, GetProcessHeap(), 0, AF_INET) != NO_ERROR || tabela == nullptr)
+        return -1;
+    int total = entregar(*static_cast<tabela_ip_helper*>(tabela), linhas, capacidade);
+    HeapFree(GetProcessHeap(), 0, tabela);
+    return total;
+}
+
+// The call the system's version names; the other one when the library lacks it
+// (an early XP has neither the newer call nor always the older one's place).
+int ler_da_biblioteca(HMODULE biblioteca, conexao_tcp* linhas, int capacidade) {
+    auto estendida = procurar<funcao_tabela_estendida>(biblioteca, "GetExtendedTcpTable");
+    auto antiga = procurar<funcao_tabela_antiga>(biblioteca, "AllocateAndGetTcpExTableFromStack");
+    bool usar_estendida =
+        estendida && !(antiga && (forcar_chamada_antiga || !sistema_com_tabela_estendida()));
+    if (usar_estendida) {
+        fonte_atual = "GetExtendedTcpTable";
+        return ler_pela_tabela_estendida(estendida, linhas, capacidade);
+    }
+    if (antiga) {
+        fonte_atual = "AllocateAndGetTcpExTableFromStack";
+        return ler_pela_tabela_antiga(antiga, linhas, capacidade);
+    }
+    return -1;
+}
+
+}  // namespace
+
+int ler_tabela_tcp(conexao_tcp* linhas, int capacidade) {
+    std::lock_guard<std::mutex> guarda(trava_da_leitura);
+    if (capacidade < 0) capacidade = 0;
+    HMODULE biblioteca = LoadLibraryA("iphlpapi.dll");
+    if (biblioteca == nullptr) {
+        fonte_atual = "nenhuma";
+        return -1;
+    }
+    int total = ler_da_biblioteca(biblioteca, linhas, capacidade);
+    FreeLibrary(biblioteca);
+    if (total < 0) fonte_atual = "nenhuma";
+    return total;
+}
+
+const char* fonte_da_tabela_tcp() { return fonte_atual; }
+
+// On Windows the second way to read the table is the older IP Helper call.
+void recusar_netlink(bool recusar) { forcar_chamada_antiga = recusar; }
+
+// Nothing is kept between readings here: the system names each row's owner.
+void esquecer_donos_de_sockets() {}
+
+}  // namespace plataforma
