@@ -354,6 +354,23 @@ void casos_das_conexoes_curtas() {
     linha("short-lived connections caught without bursts, 100 ms", parte_vista(conexoes, 100), "%", 98, false);
 }
 
+// 4 new connections a second for 10 s, each to an address without a name of
+// its own and open for 2 s: the sweep keeps up when it lists 4 a second.
+void caso_do_fluxo_constante() {
+    std::vector<curta> conexoes;
+    std::vector<evento> eventos;
+    for (int i = 0; i < 40; ++i) {
+        conexoes.push_back({endereco(12, 1000 + i), 2000, {}, 0});
+        eventos.push_back({0.25 * i, i, true});
+        eventos.push_back({0.25 * i + 2.0, i, false});
+    }
+    rodar_com_roteiro(conexoes, eventos, 12.0);
+    int listadas = 0;
+    for (const curta& c : conexoes) listadas += c.porta > 0 && linha_da_porta(c.porta) >= 0;
+    linha("steady churn of 4 new unnamed connections a second, listed a second", listadas / 10.0,
+          "/s", 4.0, false);
+}
+
 // ---- The private namespaces ----------------------------------------------------
 
 void escrever(const std::string& caminho, const std::string& texto) { std::ofstream(caminho) << texto; }
@@ -397,6 +414,7 @@ int por_dentro() {
     preparar_janela();
     casos_da_primeira_leitura();
     casos_das_conexoes_curtas();
+    caso_do_fluxo_constante();
     return 0;
 }
 

@@ -10,9 +10,10 @@
 // Other threads hand it work through the resolver's locked tables and then
 // wake it with `despertar_nomes`; the thread sleeps in `esperar_sockets`.
 //
-// For Windows: iniciar_rede_de_nomes calls WSAStartup once; the wake-up must
-// be something select() can watch (a UDP socket on 127.0.0.1 that sends to
-// itself), and esperar_sockets is select() over the given sockets plus it.
+// For Windows: abrir_sistema_de_nomes calls WSAStartup (once is enough) and
+// makes a wake-up that select() can watch (a UDP socket on 127.0.0.1 that
+// despertar_nomes sends a byte to); esperar_sockets is select() over the
+// given sockets plus it, draining it when it is readable.
 #pragma once
 #include <ares.h>
 
