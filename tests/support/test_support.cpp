@@ -1,28 +1,32 @@
 #include "support/test_support.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
-extern char** environ;
-
 namespace teste {
 
+// A new folder of a random name under the system's temporary folder; creating
+// it fails when the name is taken, so two test programs never share one.
 PastaTemporaria::PastaTemporaria() {
-    char modelo[] = "/tmp/quorvex_teste_XXXXXX";
-    if (mkdtemp(modelo) == nullptr) throw std::runtime_error("mkdtemp");
-    caminho_ = modelo;
+    std::random_device semente;
+    std::mt19937_64 sorteio(semente());
+    const auto base = std::filesystem::temp_directory_path();
+    for (int tentativa = 0; tentativa < 100; ++tentativa) {
+        const auto pasta = base / ("quorvex_teste_" + std::to_string(sorteio() % 1000000000));
+        std::error_code erro;
+        if (std::filesystem::create_directory(pasta, erro)) {
+            std::filesystem::permissions(pasta, std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::replace, erro);
+            caminho_ = pasta.generic_string();
+            return;
+        }
+    }
+    throw std::runtime_error("no temporary folder");
 }
 
 PastaTemporaria::~PastaTemporaria() {
@@ -46,133 +50,6 @@ std::string ler_arquivo(const std::string& caminho) {
 }
 
 bool existe(const std::string& caminho) { return std::filesystem::exists(caminho); }
-
-namespace {
-std::vector<std::string> montar_ambiente(const std::vector<std::string>& mudancas) {
-    std::vector<std::string> ambiente;
-    for (char** e = environ; *e; ++e) ambiente.emplace_back(*e);
-    for (const auto& mudanca : mudancas) {
-        std::string nome = mudanca.substr(0, mudanca.find('=') + 1);
-        for (auto it = ambiente.begin(); it != ambiente.end();) {
-            it = it->compare(0, nome.size(), nome) == 0 ? ambiente.erase(it) : it + 1;
-        }
-        if (mudanca.size() > nome.size()) ambiente.push_back(mudanca);
-    }
-    return ambiente;
-}
-
-void ler_disponivel(int fd, std::string& destino, bool& aberto) {
-    char bloco[4096];
-    ssize_t n = read(fd, bloco, sizeof bloco);
-    if (n > 0) destino.append(bloco, n);
-    else aberto = false;
-}
-}  // namespace
-
-resultado_processo executar(const std::vector<std::string>& argumentos,
-                            const std::string& pasta,
-                            const std::vector<std::string>& ambiente, double limite_s) {
-    std::vector<std::string> env = montar_ambiente(ambiente);
-    int saida[2], erros[2];
-    if (pipe(saida) != 0 || pipe(erros) != 0) throw std::runtime_error("pipe");
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(saida[1], 1);
-        dup2(erros[1], 2);
-        close(saida[0]);
-        close(erros[0]);
-        int nulo = open("/dev/null", O_RDONLY);
-        dup2(nulo, 0);
-        setpgid(0, 0);
-        if (chdir(pasta.c_str()) != 0) _exit(127);
-        std::vector<char*> argv, envp;
-        for (auto& a : argumentos) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        for (auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-        envp.push_back(nullptr);
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
-    close(saida[1]);
-    close(erros[1]);
-    resultado_processo resultado;
-    bool saida_aberta = true, erros_abertos = true;
-    auto limite = std::chrono::steady_clock::now() +
-                  std::chrono::milliseconds(static_cast<long>(limite_s * 1000));
-    while (saida_aberta || erros_abertos) {
-        pollfd fds[2] = {{saida[0], POLLIN, 0}, {erros[0], POLLIN, 0}};
-        int restante = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                            limite - std::chrono::steady_clock::now())
-                                            .count());
-        if (restante <= 0) break;
-        if (poll(fds, 2, restante) <= 0) continue;
-        if (saida_aberta && (fds[0].revents & (POLLIN | POLLHUP)))
-            ler_disponivel(saida[0], resultado.saida, saida_aberta);
-        if (erros_abertos && (fds[1].revents & (POLLIN | POLLHUP)))
-            ler_disponivel(erros[0], resultado.erros, erros_abertos);
-    }
-    int status = 0;
-    if (saida_aberta || erros_abertos) kill(-pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    close(saida[0]);
-    close(erros[0]);
-    resultado.terminou = WIFEXITED(status);
-    resultado.status = resultado.terminou ? WEXITSTATUS(status) : -1;
-    return resultado;
-}
-
-TelaVirtual::TelaVirtual() {
-    for (int numero = 50 + getpid() % 100; numero < 400; ++numero) {
-        std::string trava = "/tmp/.X" + std::to_string(numero) + "-lock";
-        std::string soquete = "/tmp/.X11-unix/X" + std::to_string(numero);
-        if (existe(trava) || existe(soquete)) continue;
-        nome_ = ":" + std::to_string(numero);
-        pid_t pid = fork();
-        if (pid == 0) {
-            int nulo = open("/dev/null", O_RDWR);
-            dup2(nulo, 1);
-            dup2(nulo, 2);
-            execlp("Xvfb", "Xvfb", nome_.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
-                   "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        for (int i = 0; i < 100 && !existe(soquete); ++i) usleep(50000);
-        int status;
-        if (existe(soquete) && waitpid(pid, &status, WNOHANG) == 0) {
-            pid_ = pid;
-            return;
-        }
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-    }
-}
-
-TelaVirtual::~TelaVirtual() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    int status;
-    waitpid(pid_, &status, 0);
-}
-
-int threads_do_processo() {
-    int total = 0;
-    DIR* pasta = opendir("/proc/self/task");
-    if (pasta == nullptr) return -1;
-    while (dirent* entrada = readdir(pasta)) total += entrada->d_name[0] != '.';
-    closedir(pasta);
-    return total;
-}
-
-std::string saida_de(const std::string& comando) {
-    std::string saida;
-    if (FILE* processo = popen(comando.c_str(), "r")) {
-        char bloco[4096];
-        std::size_t n;
-        while ((n = fread(bloco, 1, sizeof bloco, processo)) > 0) saida.append(bloco, n);
-        pclose(processo);
-    }
-    return saida;
-}
 
 bool em_rede_privada() {
     const char* marca = std::getenv("QUORVEX_REDE_PRIVADA");

@@ -1,0 +1,51 @@
+// The Windows part of the test support (the portable part is in
+// test_support.cpp): the environment calls the tests share with POSIX, the
+// process's threads, shell commands.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "support/test_support.h"
+#include "support/windows/ambiente_posix.h"
+
+extern "C" int setenv(const char* nome, const char* valor, int substituir) {
+    if (nome == nullptr || *nome == '\0' || valor == nullptr) return -1;
+    if (!substituir && std::getenv(nome) != nullptr) return 0;
+    return _putenv_s(nome, valor) == 0 ? 0 : -1;
+}
+
+extern "C" int unsetenv(const char* nome) {
+    if (nome == nullptr || *nome == '\0') return -1;
+    return _putenv_s(nome, "") == 0 ? 0 : -1;  // an empty value removes it
+}
+
+namespace teste {
+
+int threads_do_processo() {
+    HANDLE retrato = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (retrato == INVALID_HANDLE_VALUE) return -1;
+    const DWORD este = GetCurrentProcessId();
+    int total = 0;
+    THREADENTRY32 fio;
+    fio.dwSize = sizeof fio;
+    for (BOOL ha = Thread32First(retrato, &fio); ha; ha = Thread32Next(retrato, &fio))
+        total += fio.th32OwnerProcessID == este;
+    CloseHandle(retrato);
+    return total;
+}
+
+std::string saida_de(const std::string& comando) {
+    std::string saida;
+    if (FILE* processo = _popen(comando.c_str(), "rb")) {
+        char bloco[4096];
+        std::size_t n;
+        while ((n = std::fread(bloco, 1, sizeof bloco, processo)) > 0) saida.append(bloco, n);
+        _pclose(processo);
+    }
+    return saida;
+}
+
+}  // namespace teste

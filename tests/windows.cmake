@@ -1,0 +1,70 @@
+# The tests of the Windows build, run under Wine by scripts/test-windows.sh.
+# Only the test files listed here are built: those that test the portable code
+# through portable means (no fork, no /proc, no POSIX sockets), so what a
+# Windows program does differently from the Linux one shows as a failure.
+# tests/platform/windows/ holds the platform layer's own Windows tests.
+
+# Wine's own loader of the program's width (the `wine` wrapper always picks the
+# 32-bit one when it is installed).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  find_program(QUORVEX_WINE wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH REQUIRED)
+else()
+  find_program(QUORVEX_WINE wine PATHS /usr/lib/wine NO_DEFAULT_PATH REQUIRED)
+endif()
+
+# The test support without the program's code, and with it.
+add_library(quorvex_test_base STATIC ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support_windows.cpp)
+target_link_libraries(quorvex_test_base PUBLIC PkgConfig::SDL GTest::gtest)
+target_include_directories(quorvex_test_base PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+# The tests set and clear environment variables with the POSIX calls.
+target_compile_options(quorvex_test_base PUBLIC
+  -include ${CMAKE_CURRENT_SOURCE_DIR}/support/windows/ambiente_posix.h)
+target_compile_definitions(quorvex_test_base PUBLIC
+  QUORVEX_RUN_DIR="${CMAKE_BINARY_DIR}"
+  QUORVEX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+add_library(quorvex_test_support INTERFACE)
+target_link_libraries(quorvex_test_support INTERFACE quorvex_test_base quorvex_core)
+
+set(WINDOWS_TESTS_shell toolkit_imagens.cpp toolkit_texto.cpp menu_botoes.cpp)
+set(WINDOWS_TESTS_monitor tables_linhas.cpp tables_concorrencia.cpp panel_linhas.cpp
+  home_controle.cpp)
+set(WINDOWS_TESTS_capture location_tabela.cpp timer_multimedia.cpp)
+set(WINDOWS_TESTS_output datetime_test.cpp radar_quadros.cpp)
+set(WINDOWS_TESTS_assets fontes_test.cpp imagens_test.cpp mapa_test.cpp)
+
+# scripts/test-windows.sh puts the whole run, Wine's server and services
+# included, in a network namespace of its own: Wine reads the TCP table in the
+# services' namespace, so one namespace per test program would not do.
+function(quorvex_teste_windows nome suporte)
+  add_executable(${nome} ${ARGN})
+  target_link_libraries(${nome} PRIVATE ${suporte} GTest::gtest_main)
+  set_target_properties(${nome} PROPERTIES CROSSCOMPILING_EMULATOR ${QUORVEX_WINE})
+  gtest_discover_tests(${nome}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy" TIMEOUT 600 LABELS windows)
+endfunction()
+
+foreach(area shell monitor capture output assets)
+  set(arquivos)
+  foreach(f ${WINDOWS_TESTS_${area}})
+    list(APPEND arquivos ${CMAKE_CURRENT_SOURCE_DIR}/${area}/${f})
+  endforeach()
+  quorvex_teste_windows(${area}_tests quorvex_test_support ${arquivos})
+endforeach()
+
+# What the program relies on from SDL_image, SDL_ttf and SDL_gfx, whichever the
+# build got; the program's own code is not needed for it.
+quorvex_teste_windows(addons_tests quorvex_test_base ${CMAKE_CURRENT_SOURCE_DIR}/addons/addons_test.cpp)
+
+file(GLOB PLATFORM_WINDOWS_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/platform/windows/*.cpp)
+if(PLATFORM_WINDOWS_TESTS)
+  quorvex_teste_windows(platform_tests quorvex_test_support ${PLATFORM_WINDOWS_TESTS})
+endif()
+
+# The whole program under Wine: start-up, one scan, its report.
+quorvex_teste_windows(e2e_windows_tests quorvex_test_support
+  ${CMAKE_CURRENT_SOURCE_DIR}/e2e_windows/programa_windows.cpp)
+add_dependencies(e2e_windows_tests quorvex quorvex_assets)
