@@ -117,7 +117,9 @@ TEST_F(Imagens, ArquivoQueNaoEImagemOuNaoExisteDaNuloComMotivo) {
 class Texto : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!TTF_WasInit()) ASSERT_EQ(TTF_Init(), 0);
+        if (!TTF_WasInit()) {
+            ASSERT_EQ(TTF_Init(), 0);
+        }
         fonte = TTF_OpenFont("fontes/Fonte_04.ttf", 13);
         ASSERT_NE(fonte, nullptr) << "run from the build folder (fontes/)";
     }
@@ -171,9 +173,12 @@ TEST_F(Texto, Latin1EUnicodeDaoOMesmoDesenhoEVazioNaoDesenha) {
 }
 
 TEST_F(Texto, TextoSobreFundoMisturaSemApagarOEntorno) {
-    SDL_Surface* fundo = rgb_sem_alfa(100, 30);
+    SDL_Surface* fundo = rgb_sem_alfa(100, 50);
     SDL_FillRect(fundo, nullptr, SDL_MapRGB(fundo->format, 0, 0, 200));
-    SDL_Surface* s = TTF_RenderText_Blended(fonte, "lll", {255, 255, 255, 0});
+    TTF_Font* grande = TTF_OpenFont("fontes/Fonte_04.ttf", 30);  // stems wider than a pixel
+    ASSERT_NE(grande, nullptr);
+    SDL_Surface* s = TTF_RenderText_Blended(grande, "Il", {255, 255, 255, 0});
+    TTF_CloseFont(grande);
     ASSERT_NE(s, nullptr);
     SDL_Rect onde{10, 5, 0, 0};
     SDL_BlitSurface(s, nullptr, fundo, &onde);
@@ -181,9 +186,11 @@ TEST_F(Texto, TextoSobreFundoMisturaSemApagarOEntorno) {
     for (int y = 0; y < fundo->h; ++y)
         for (int x = 0; x < fundo->w; ++x) {
             pixel p = ler(fundo, x, y);
-            branco |= p.r == 255 && p.b == 255;
+            branco |= p.r == 255 && p.g == 255 && p.b == 255;
             misturado |= p.r > 0 && p.r < 255 && p.b > 200;
-            if (x < 10 || y < 5) EXPECT_EQ(p.b, 200) << x << "," << y;
+            if (x < 10 || y < 5) {
+                EXPECT_EQ(p.b, 200) << x << "," << y;
+            }
         }
     EXPECT_TRUE(branco);
     EXPECT_TRUE(misturado);
