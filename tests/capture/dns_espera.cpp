@@ -74,6 +74,16 @@ TEST_F(EsperaDoDns, NomeDoDnsEncerraAEspera) {
     EXPECT_EQ(mmt.parado, 1);
 }
 
+// With no sleep at all only the attempt made at arming can answer.
+TEST_F(EsperaDoDns, PrimeiraTentativaAoArmarOTimer) {
+    EXPECT_EQ(resolver_como_a_varredura("203.0.113.5"), "h203.0.113.5.exemplo.com.br");
+    timeout_dns = 0;
+    EXPECT_EQ(resolver_como_a_varredura("203.0.113.5"), "h203.0.113.5.exemplo.com.br");
+    EXPECT_EQ(status_funcao, 0);
+    EXPECT_EQ(mmt.parado, 1);
+    EXPECT_EQ(diferenca().iniciadas, 1u);
+}
+
 TEST_F(EsperaDoDns, SemNomeNoDnsEncerraAEsperaComNOIDSemEsperarAJanela) {
     EXPECT_EQ(resolver_como_a_varredura("198.51.100.1"), "NOID");
     contagem_de_nomes d = diferenca();
