@@ -277,6 +277,11 @@ std::string Programa::configuracao() const {
     return teste::ler_arquivo(casa_ / ".local/share/Quorvex/config.xml");
 }
 
+void Programa::usar_comando(const std::vector<std::string>& comando, const std::string& pasta) {
+    comando_ = comando;
+    pasta_inicial_ = pasta;
+}
+
 // A program that could not reach its display is started again on a fresh one.
 bool Programa::iniciar() {
     for (int tentativa = 0; tentativa < 3; ++tentativa) {
@@ -312,12 +317,13 @@ bool Programa::iniciar_na_tela() {
         dup2(nulo, 0);
         dup2(saida, 1);
         dup2(erros, 2);
-        if (chdir(QUORVEX_RUN_DIR) != 0) _exit(127);
-        std::vector<char*> envp;
+        if (chdir(pasta_inicial_.c_str()) != 0) _exit(127);
+        std::vector<char*> envp, argv;
         for (auto& e : ambiente) envp.push_back(const_cast<char*>(e.c_str()));
         envp.push_back(nullptr);
-        char* argv[] = {const_cast<char*>(QUORVEX_BINARY), nullptr};
-        execve(argv[0], argv, envp.data());
+        for (auto& a : comando_) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     for (double fim = agora_ms() + 10000; agora_ms() < fim && rodando(); dormir_ms(20)) {

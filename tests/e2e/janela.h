@@ -59,6 +59,10 @@ public:
 
     // Starts the program and waits for its window. False when it did not come.
     bool iniciar();
+    // Starts `comando` in `pasta` instead of the build folder's program (set
+    // before iniciar): for instance an installed copy, through its launcher.
+    void usar_comando(const std::vector<std::string>& comando, const std::string& pasta);
+    pid_t pid() const { return pid_; }
 
     // Sends input to the window (xdotool, synchronous).
     void clicar(int x, int y);
@@ -115,6 +119,8 @@ private:
 
     teste::PastaTemporaria casa_;
     std::unique_ptr<tela_virtual> tela_;
+    std::vector<std::string> comando_{QUORVEX_BINARY};
+    std::string pasta_inicial_{QUORVEX_RUN_DIR};
     pid_t pid_ = -1;
     unsigned long janela_ = 0;
     int status_final_ = -1;
