@@ -83,6 +83,17 @@ void mostrar_painel_final() {
     apresentar_tela();
 }
 
+// Once the scan has ended, the top of the window is the idle home screen's
+// again: a header that claims no scan, and the start button the menu waits on.
+void mostrar_cabecalho_parado() {
+    TravaDaTela trava;
+    SDL_Surface* parada = load_image("bin/A0039.bin");
+    SDL_Rect cabecalho = {0, 0, 800, 100};
+    if (parada) apply_surface(0, 0, parada, screen, &cabecalho);
+    SDL_FreeSurface(parada);
+    apresentar_tela();
+}
+
 fim_do_scan rodar_scan() {
     NomesDoScan nomes_do_scan;
     num_banco_painel = 0;
@@ -118,6 +129,7 @@ fim_do_scan rodar_scan() {
     exibir_painel(1);
     fabricar_log(1);
     mostrar_painel_final();
+    mostrar_cabecalho_parado();
     return SCAN_COMPLETO;
 }
 

@@ -160,6 +160,24 @@ constexpr int total_de_botoes = sizeof botoes_do_menu / sizeof botoes_do_menu[0]
 
 bool ativo(const botao_do_menu& b, int tipo) { return b.tipo == todos || b.tipo == tipo; }
 
+// The tab of the screen whose menu this is shows which screen is in view: it
+// stays in its pressed look whatever the mouse does, as the screen's background
+// shows it before the first event.
+bool aba_da_tela(const botao_do_menu& b, int tipo) {
+    if (b.acao != escolher_tela) return false;
+    switch (tipo) {
+        case MENU_HOME:
+            return b.valor == TELA_HOME;
+        case MENU_FERRAMENTAS:
+            return b.valor == TELA_FERRAMENTAS;
+        case MENU_CONFIGURACOES:
+            return b.valor == TELA_CONFIGURACOES;
+        case MENU_CURSO:
+            return b.valor == TELA_CURSO;
+    }
+    return false;
+}
+
 // The buttons and sheets of one menu call. Sheets are released when the call
 // ends, so entering screens again and again holds no more than one set.
 class menu_em_uso {
@@ -191,7 +209,7 @@ public:
             const botao_do_menu& b = botoes_do_menu[i];
             if (!ativo(b, tipo_)) continue;
             botao_clicado = 0;
-            desenhar(i);
+            desenhar(i, aba_da_tela(b, tipo_));
             if (botao_clicado == 1) {
                 botao_clicado = 0;
                 return b.acao(b);
@@ -201,11 +219,12 @@ public:
     }
 
 private:
-    void desenhar(int i) {
+    void desenhar(int i, bool aba_ativa) {
         TravaDaTela trava;
         Button& botao = *botoes_[i];
         botao.handle_events();
         set_clips(botao.box.w, botao.box.h);
+        if (aba_ativa) botao.clip = &clips[CLIP_MOUSEDOWN];
         botao.show(folhas_[i]);
         apresentar_tela();
     }

@@ -106,14 +106,16 @@ void folha_iniciar(SDL_Surface* s, const fontes& f) {
     });
 }
 
+// The tool's whole clickable area is one raised tile on the page.
 void folha_ferramenta(SDL_Surface* s, const fontes&, icone i) {
-    preencher(s, paleta::cartao);
+    preencher(s, paleta::fundo);
     tres_quadros(s, [&](retangulo r, estado_botao e) {
         const retangulo tile{r.x + 1, r.y + 1, r.w - 2, r.h - 2};
         const bool pressionado = e == estado_botao::pressionado;
+        caixa_arredondada(s, {tile.x, tile.y + 1, tile.w, tile.h}, 9, cor{20, 40, 60, 40});
         const cor face = pressionado ? paleta::acento
                          : e == estado_botao::sob_o_mouse ? cor{222, 244, 242}
-                                                          : cor{240, 244, 248};
+                                                          : paleta::cartao;
         caixa_arredondada(s, tile, 9, face);
         moldura_arredondada(s, tile, 9, pressionado ? 0 : 1.2,
                             e == estado_botao::sob_o_mouse ? paleta::acento : paleta::borda);
@@ -122,23 +124,24 @@ void folha_ferramenta(SDL_Surface* s, const fontes&, icone i) {
     });
 }
 
+// The keyed sheets show what lies beneath through their middle. All three
+// frames paint the very same ring and differ only in its colour, so the
+// resting frame repaints every pixel the mouse's frames painted.
 void folha_caixa_de_marcar(SDL_Surface* s, const fontes&) {
     tres_quadros(s, [&](retangulo r, estado_botao e) {
-        const double espessura = e == estado_botao::repouso ? 1.6 : e == estado_botao::sob_o_mouse ? 2.2 : 3.0;
-        const cor c = e == estado_botao::repouso ? cor{128, 142, 158}
+        const cor c = e == estado_botao::repouso ? cor{120, 134, 150}
                       : e == estado_botao::sob_o_mouse ? paleta::acento
                                                        : paleta::acento_escuro;
-        moldura_arredondada(s, {r.x + 0.5, r.y + 0.5, r.w - 1, r.h - 1}, 5, espessura, c);
+        moldura_arredondada(s, {r.x + 0.5, r.y + 0.5, r.w - 1, r.h - 1}, 5, 2.2, c);
     });
 }
 
 void folha_duracao(SDL_Surface* s, const fontes&) {
     tres_quadros(s, [&](retangulo r, estado_botao e) {
-        const double espessura = e == estado_botao::repouso ? 1.8 : e == estado_botao::sob_o_mouse ? 3.0 : 4.5;
-        const cor c = e == estado_botao::repouso ? cor{150, 164, 180}
+        const cor c = e == estado_botao::repouso ? cor{176, 188, 202}
                       : e == estado_botao::sob_o_mouse ? paleta::acento
                                                        : paleta::acento_escuro;
-        moldura_arredondada(s, {r.x + 0.5, r.y + 0.5, r.w - 1, r.h - 1}, 8, espessura, c);
+        moldura_arredondada(s, {r.x + 0.5, r.y + 0.5, r.w - 1, r.h - 1}, 8, 2.5, c);
     });
 }
 

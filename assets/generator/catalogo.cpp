@@ -20,7 +20,7 @@ imagem_do_programa aba(int numero, const char* rotulo) {
 }
 
 imagem_do_programa ferramenta(int numero, icone i) {
-    return {numero, 150, 67, tipo::opaca, paleta::cartao,
+    return {numero, 150, 67, tipo::opaca, paleta::fundo,
             [i](SDL_Surface* s, const fontes& f) { folha_ferramenta(s, f, i); }};
 }
 
@@ -73,9 +73,9 @@ std::vector<imagem_do_programa> catalogo() {
         ferramenta(24, icone::proxys),
         {25, 315, 33, tipo::opaca, paleta::fundo, folha_curso},
         ferramenta(26, icone::pasta),
-        {27, 25, 25, tipo::alfa, paleta::cartao, [](SDL_Surface* s, const fontes&) { caixa_de_marcar(s, false); }},
-        {28, 25, 25, tipo::alfa, paleta::cartao, [](SDL_Surface* s, const fontes&) { caixa_de_marcar(s, true); }},
-        {29, 50, 50, tipo::alfa, paleta::cartao, [](SDL_Surface* s, const fontes&) { marcador_duracao(s); }},
+        {27, 25, 25, tipo::alfa, paleta::cartao, [](SDL_Surface* s, const fontes& f) { caixa_de_marcar(s, f, false); }},
+        {28, 25, 25, tipo::alfa, paleta::cartao, [](SDL_Surface* s, const fontes& f) { caixa_de_marcar(s, f, true); }},
+        {29, 50, 50, tipo::alfa, paleta::cartao, marcador_duracao},
         {30, 180, 140, tipo::opaca, paleta::cartao, [](SDL_Surface* s, const fontes&) { remendo(s, paleta::cartao); }},
         {31, 28, 26, tipo::opaca, paleta::fundo, [](SDL_Surface* s, const fontes&) { remendo(s, paleta::fundo); }},
         nao_exibida(32),
@@ -100,6 +100,23 @@ std::string nome_do_arquivo(int numero) {
     char nome[16];
     std::snprintf(nome, sizeof nome, "A%04d.bin", numero);
     return nome;
+}
+
+void pintar_quadro_de_folha(SDL_Surface* destino, const fontes& f, int numero, int quadro, int x, int y) {
+    for (const imagem_do_programa& imagem : catalogo()) {
+        if (imagem.numero != numero) continue;
+        SDL_Surface* folha = nova_superficie(imagem.largura, imagem.altura);
+        if (!folha) return;
+        imagem.desenhar(folha, f);
+        const int largura = imagem.largura / 3;
+        for (int j = 0; j < imagem.altura; ++j)
+            for (int i = 0; i < largura; ++i) {
+                const cor c = pixel_gravado(ler_pixel(folha, quadro * largura + i, j), imagem.tipo, imagem.fundo);
+                if (c.a) compor_pixel(destino, x + i, y + j, c, 1.0);
+            }
+        SDL_FreeSurface(folha);
+        return;
+    }
 }
 
 int gerar_todas(const std::string& pasta_bin, const fontes& f) {

@@ -33,11 +33,8 @@ std::vector<png_byte> linha_png(SDL_Surface* s, int y, tipo_imagem tipo, cor fun
     const int canais = tipo == tipo_imagem::alfa ? 4 : 3;
     std::vector<png_byte> linha(static_cast<size_t>(s->w) * canais);
     for (int x = 0; x < s->w; ++x) {
-        cor c = ler_pixel(s, x, y);
-        if (tipo == tipo_imagem::chave_de_cor && c.a < limiar_da_chave)
-            c = cor_chave;
-        else if (tipo != tipo_imagem::alfa)
-            c = sobre(c, fundo);
+        cor c = pixel_gravado(ler_pixel(s, x, y), tipo, fundo);
+        if (tipo == tipo_imagem::chave_de_cor && c.a == 0) c = cor_chave;
         png_byte* p = &linha[static_cast<size_t>(x) * canais];
         p[0] = c.r;
         p[1] = c.g;
@@ -48,6 +45,12 @@ std::vector<png_byte> linha_png(SDL_Surface* s, int y, tipo_imagem tipo, cor fun
 }
 
 }  // namespace
+
+cor pixel_gravado(cor c, tipo_imagem tipo, cor fundo) {
+    if (tipo == tipo_imagem::alfa) return c;
+    if (tipo == tipo_imagem::chave_de_cor && c.a < limiar_da_chave) return cor{0, 0, 0, 0};
+    return sobre(c, fundo);
+}
 
 cor misturar(cor a, cor b, double t) {
     auto m = [t](Uint8 x, Uint8 y) { return canal(x + (y - x) * t); };

@@ -35,6 +35,11 @@ void compor_pixel(SDL_Surface* s, int x, int y, cor c, double cobertura);
 // Composites the whole of `origem` (its per-pixel alpha included) at (x, y).
 void compor_superficie(SDL_Surface* destino, const SDL_Surface* origem, int x, int y);
 
+// A drawn pixel as the stored picture holds it: for `opaca` laid over `fundo`;
+// for `chave_de_cor` fully transparent when it becomes the key, else laid over
+// `fundo`; for `alfa` as it is.
+cor pixel_gravado(cor c, tipo_imagem tipo, cor fundo);
+
 // Writes the surface as PNG. For `opaca`, transparent parts are laid over
 // `fundo`; for `chave_de_cor`, (nearly) transparent pixels become `cor_chave` and
 // the rest is laid over `fundo` (the colour that shows through the key, so the

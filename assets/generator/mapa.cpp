@@ -18,9 +18,12 @@ const cor branco{255, 255, 255};
 // because the turned copy overlaps the panel and the top bar.
 constexpr double raio_radar = 199.5;
 
-// Soft land tints; neighbouring countries never share one.
-const cor tons_de_terra[] = {{238, 232, 212}, {224, 233, 210}, {240, 224, 208}, {230, 226, 238}, {218, 232, 228}};
+// A pale sea and warm land tints: the connection lines (blue, about 60 %
+// opaque) stand out on both. Neighbouring countries never share a tint.
+const cor mar_no_alto{234, 242, 250}, mar_embaixo{226, 236, 248};
+const cor tons_de_terra[] = {{232, 224, 198}, {216, 228, 196}, {236, 216, 196}, {226, 218, 234}, {208, 226, 212}};
 constexpr int total_de_tons = 5;
+const cor tinta_da_legenda{40, 60, 84};
 
 struct mundo {
     std::vector<geografia::pais> paises;
@@ -128,7 +131,7 @@ bool minusculo(const std::vector<std::vector<ponto>>& aneis, ponto& centro) {
 
 void desenhar_mundo(SDL_Surface* s, const enquadramento& e, double espessura_fronteira) {
     const mundo& w = o_mundo();
-    gradicula(s, w, e, cor{255, 255, 255, 120});
+    gradicula(s, w, e, cor{176, 200, 226, 75});
     for (size_t i = 0; i < w.paises.size(); ++i) {
         const auto aneis = aneis_locais(w.paises[i], w.mapa, e);
         ponto centro;
@@ -145,30 +148,60 @@ void desenhar_mundo(SDL_Surface* s, const enquadramento& e, double espessura_fro
         }
 }
 
-// The strip under the world: where the lines of this computer and of the
-// private network run (their points lie off the map).
+// A name on the map, light behind it so it reads over land, sea and lines.
+void nome_no_mapa(SDL_Surface* s, const fontes& f, const std::string& nome, int x, int y, alinhamento a) {
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (dx || dy) texto(s, nome, {f.negrito, 9, cor{250, 252, 255, 200}, a}, x + dx, y + dy);
+    texto(s, nome, {f.negrito, 9, tinta_da_legenda, a}, x, y);
+}
+
+void marca_de_partida(SDL_Surface* s, ponto p) {
+    anel(s, p, 4, 1.5, tinta_da_legenda);
+    disco(s, p, 1.3, tinta_da_legenda);
+}
+
+// The start points the settings screen offers, under the names it gives them:
+// the lines of a scan leave from the one chosen there. Point 0 has no place
+// on the map and lies in the strip below it.
+void marcar_pontos_de_partida(SDL_Surface* s, const fontes& f) {
+    struct lugar { int local; alinhamento a; int dx, dy; };
+    const lugar lugares[] = {{1, alinhamento::direita, -7, -6},
+                             {2, alinhamento::direita, -7, -6},
+                             {3, alinhamento::esquerda, 7, -6}};
+    for (const lugar& l : lugares)
+        for (const auto& p : geografia::pontos_de_partida)
+            if (p.local == l.local) {
+                const ponto no_mapa{p.ponto.x, p.ponto.y - 100};
+                marca_de_partida(s, no_mapa);
+                nome_no_mapa(s, f, nome_ponto_de_partida(l.local), static_cast<int>(no_mapa.x) + l.dx,
+                             static_cast<int>(no_mapa.y) + l.dy, l.a);
+            }
+    marca_de_partida(s, {129, 336});
+    nome_no_mapa(s, f, nome_ponto_de_partida(0), 129, 345, alinhamento::centro);
+}
+
+// The strip under the world: start point 0 and where the lines of the private
+// network run (both lie off the map), and what the marks mean.
 void legenda_inferior(SDL_Surface* s, const fontes& f) {
-    caixa_arredondada(s, {0, 302, 400, 98}, 0, cor{214, 228, 238, 200});
-    caixa_arredondada(s, {0, 302, 400, 1}, 0, cor{160, 184, 204});
-    const cor tinta{40, 60, 84};
-    for (double x = 132; x < 256; x += 8) segmento(s, {x, 336}, {x + 4, 336}, 1.2, com_alfa(tinta, 120));
-    anel(s, {129, 336}, 4.5, 1.6, tinta);
-    disco(s, {129, 336}, 1.8, tinta);
-    texto(s, "Este computador", {f.negrito, 10, tinta, alinhamento::centro}, 129, 352);
-    texto(s, "origem das linhas (ponto 0)", {f.condensada, 9, paleta::texto_suave, alinhamento::centro}, 129, 366);
-    disco(s, {259, 336}, 2.5, tinta);
-    texto(s, "Rede local", {f.negrito, 10, tinta}, 272, 326);
+    caixa_arredondada(s, {0, 302, 400, 98}, 0, cor{246, 249, 252, 220});
+    caixa_arredondada(s, {0, 302, 400, 1}, 0, cor{176, 196, 214});
+    for (double x = 136; x < 256; x += 8) segmento(s, {x, 336}, {x + 4, 336}, 1.2, com_alfa(tinta_da_legenda, 120));
+    disco(s, {259, 336}, 2.5, tinta_da_legenda);
+    texto(s, "Rede local", {f.negrito, 10, tinta_da_legenda}, 272, 326);
     texto(s, "10.x e 192.168.x", {f.condensada, 9, paleta::texto_suave}, 272, 340);
-    texto(s, "*  conex\xe3o ativa   \xb7   linha: da origem at\xe9 o pa\xeds", {f.condensada, 9, paleta::texto_suave, alinhamento::centro}, 200, 384);
+    marca_de_partida(s, {86, 373});
+    texto(s, "ponto de partida: escolha em Configura\xe7\xf5" "es", {f.condensada, 9, paleta::texto_suave}, 95, 367);
+    texto(s, "*  conex\xe3o ativa   \xb7   linha: do ponto de partida at\xe9 o pa\xeds",
+          {f.condensada, 9, paleta::texto_suave, alinhamento::centro}, 200, 384);
 }
 
 // The band above the world: where connections without a known place go.
 void legenda_superior(SDL_Surface* s, const fontes& f) {
-    const cor tinta{40, 60, 84};
-    anel(s, {248, 60}, 4.5, 1.4, com_alfa(tinta, 200));
-    texto(s, "Local n\xe3o identificado", {f.negrito, 9, tinta}, 260, 47);
+    anel(s, {248, 60}, 4.5, 1.4, com_alfa(tinta_da_legenda, 200));
+    texto(s, "Local n\xe3o identificado", {f.negrito, 9, tinta_da_legenda}, 260, 47);
     texto(s, "nome sem pa\xeds conhecido", {f.condensada, 9, paleta::texto_suave}, 260, 60);
-    texto(s, "CONEX\xd5" "ES NO MAPA", {f.negrito, 9, com_alfa(tinta, 160)}, 12, 10);
+    texto(s, "CONEX\xd5" "ES NO MAPA", {f.negrito, 9, com_alfa(tinta_da_legenda, 160)}, 12, 10);
 }
 
 // Draws `origem` into the rounded rectangle `r` of `destino`, its corners cut.
@@ -187,7 +220,7 @@ void compor_arredondado(SDL_Surface* destino, SDL_Surface* origem, retangulo r, 
 // The selected place, as the settings screen shows it: the map around it.
 void recorte_do_mapa(SDL_Surface* s, retangulo janela, geografia::ponto_mapa lugar, double escala) {
     SDL_Surface* recorte = nova_superficie(static_cast<int>(janela.w), static_cast<int>(janela.h));
-    gradiente_vertical(recorte, {0, 0, janela.w, janela.h}, cor{206, 226, 240}, cor{188, 212, 230});
+    gradiente_vertical(recorte, {0, 0, janela.w, janela.h}, mar_no_alto, mar_embaixo);
     const enquadramento e{escala, lugar.x - janela.w / 2 / escala, lugar.y - janela.h / 2 / escala};
     desenhar_mundo(recorte, e, 0.8);
     compor_arredondado(s, recorte, janela, 8);
@@ -238,10 +271,11 @@ std::string nome_ponto_de_partida(int local) {
 }
 
 void mapa_mundi(SDL_Surface* s, const fontes& f) {
-    gradiente_vertical(s, {0, 0, 400, 400}, cor{206, 226, 240}, cor{188, 212, 230});
+    gradiente_vertical(s, {0, 0, 400, 400}, mar_no_alto, mar_embaixo);
     desenhar_mundo(s, {}, 0.6);
     legenda_superior(s, f);
     legenda_inferior(s, f);
+    marcar_pontos_de_partida(s, f);
 }
 
 void radar(SDL_Surface* s) {

@@ -35,8 +35,8 @@ void tela_abertura(SDL_Surface* s, const fontes& f);
 // Small pictures of the home and settings screens.
 void linha_de_status(SDL_Surface* s, const fontes& f, int tipo);  // 0 empty, 1 new, 2 closed
 void remendo(SDL_Surface* s, cor c);
-void caixa_de_marcar(SDL_Surface* s, bool marcada);
-void marcador_duracao(SDL_Surface* s);
+void caixa_de_marcar(SDL_Surface* s, const fontes& f, bool marcada);
+void marcador_duracao(SDL_Surface* s, const fontes& f);
 void faixa_duracao(SDL_Surface* s, const fontes& f);
 void emblema(SDL_Surface* s);
 

@@ -245,3 +245,82 @@ TEST(ImagensGeradas, MarcadorEFaixaDaDuracaoCobremOsSeisBotoes) {
     EXPECT_GE(70 + faixa->h, 102 + 42);
     EXPECT_LE(70 + faixa->h, 220);  // above the first check box
 }
+
+namespace {
+
+bool chave(SDL_Surface* s, int x, int y) {
+    return (s->flags & SDL_SRCCOLORKEY) && pixel_bruto(s, x, y) == s->format->colorkey;
+}
+
+// Pixels that frame `quadro` of sheet `folha` (w by h) paints and that picture
+// `numero` does not show, opaque and of the same colour, at (x, y): what would
+// change on the screen when the menu draws that frame over the picture.
+int pixels_do_quadro_ausentes(int numero, int x, int y, int folha, int quadro, int w, int h) {
+    superficie imagem = carregar(numero), botoes = carregar(folha);
+    if (!imagem || !botoes) return -1;
+    int ausentes = 0;
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) {
+            if (chave(botoes.get(), quadro * w + i, j)) continue;
+            rgba esperado = pixel(botoes.get(), quadro * w + i, j);
+            esperado.a = 255;
+            ausentes += pixel(imagem.get(), x + i, y + j) == esperado ? 0 : 1;
+        }
+    return ausentes;
+}
+
+struct botao_no_fundo {
+    int folha, x, y, w, h;
+};
+
+}  // namespace
+
+TEST(ImagensGeradas, QuadrosSobOMouseEPressionadoSoPintamOQueORepousoRepinta) {
+    for (const folha& f : folhas) {
+        superficie s = carregar(f.numero);
+        ASSERT_NE(s, nullptr);
+        const int w = f.largura_do_botao;
+        int fora_do_repouso = 0;
+        for (int y = 0; y < f.altura; ++y)
+            for (int x = 0; x < w; ++x)
+                if (chave(s.get(), x, y) && (!chave(s.get(), w + x, y) || !chave(s.get(), 2 * w + x, y)))
+                    ++fora_do_repouso;
+        EXPECT_EQ(fora_do_repouso, 0) << "A00" << f.numero;
+    }
+}
+
+// Every background the menu is shown over holds the tab row, its own tab in
+// the pressed look the menu keeps it in, and the screen's buttons resting.
+TEST(ImagensGeradas, FundosTrazemAbasEBotoesComoOMenuOsDesenha) {
+    const botao_no_fundo abas[] = {{22, 0, 10, 106, 36}, {23, 107, 10, 106, 36}, {21, 213, 10, 106, 36}, {20, 319, 10, 106, 36}};
+    const struct {
+        int fundo, aba;
+        std::vector<botao_no_fundo> botoes;
+    } telas[] = {
+        {39, 0, {{2, 20, 70, 103, 22}}},
+        {33, 0, {}},
+        {41, 1, {{26, 30, 80, 50, 67}, {17, 30, 175, 50, 67}, {24, 30, 270, 50, 67}, {16, 30, 365, 50, 67}, {11, 700, 80, 50, 67}}},
+        {38, 2, {{13, 480, 320, 100, 35}, {14, 480, 356, 100, 35}, {15, 480, 392, 100, 35}, {12, 480, 428, 100, 35},
+                 {10, 26, 220, 25, 25}, {10, 26, 400, 25, 25}, {18, 28, 102, 46, 42}, {18, 313, 102, 46, 42}}},
+        {37, 3, {{25, 644, 335, 105, 33}}},
+    };
+    for (const auto& t : telas) {
+        for (int i = 0; i < 4; ++i) {
+            const botao_no_fundo& a = abas[i];
+            EXPECT_EQ(pixels_do_quadro_ausentes(t.fundo, a.x, a.y, a.folha, i == t.aba ? 2 : 0, a.w, a.h), 0)
+                << "A00" << t.fundo << " tab " << i;
+        }
+        for (const botao_no_fundo& b : t.botoes)
+            EXPECT_EQ(pixels_do_quadro_ausentes(t.fundo, b.x, b.y, b.folha, 0, b.w, b.h), 0)
+                << "A00" << t.fundo << " button at (" << b.x << ", " << b.y << ")";
+    }
+}
+
+// The pictures the settings screen draws under the keyed buttons carry the
+// buttons' resting ring, so the menu's first event changes nothing there.
+TEST(ImagensGeradas, CaixasMarcadorEFaixaTrazemOAnelEmRepouso) {
+    EXPECT_EQ(pixels_do_quadro_ausentes(27, 0, 0, 10, 0, 25, 25), 0);
+    EXPECT_EQ(pixels_do_quadro_ausentes(28, 0, 0, 10, 0, 25, 25), 0);
+    EXPECT_EQ(pixels_do_quadro_ausentes(29, 2, 4, 18, 0, 46, 42), 0);
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(pixels_do_quadro_ausentes(46, 8 + 57 * k, 32, 18, 0, 46, 42), 0) << k;
+}

@@ -4,8 +4,11 @@
 #include "assets/generator/alvos_da_tabela.h"
 #include "imagens_apoio.h"
 
+#include <SDL/SDL_gfxPrimitives.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 using namespace geografia;
@@ -45,6 +48,55 @@ bool acertou(double distancia) { return distancia >= 0 && distancia <= pixels_de
 
 // Land is drawn in warm tints, the sea in blue.
 bool terra(rgba c) { return c.r + 16 > c.b; }
+
+// The pale sea and the land tints under the lines; the dark legend text and
+// the borders are neither.
+bool mar(rgba c) { return !terra(c) && c.r >= 200; }
+bool terra_clara(rgba c) { return terra(c) && c.r >= 200; }
+
+// Relative luminance and contrast ratio as the WCAG define them.
+double luminancia(rgba c) {
+    auto linear = [](Uint8 v) {
+        const double x = v / 255.0;
+        return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
+}
+
+double contraste(rgba a, rgba b) {
+    const double la = luminancia(a), lb = luminancia(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+struct contraste_medido {
+    double menor = 1e9;
+    int pixels = 0;
+};
+
+// Every line a scan can draw (from each start point to each point of the
+// table, to the unknown place, and the private network's), drawn as the radar
+// draws them, compared pixel by pixel with the map beneath.
+contraste_medido contraste_das_linhas(SDL_Surface* mapa, bool no_mar) {
+    superficie linhas(SDL_ConvertSurface(mapa, mapa->format, SDL_SWSURFACE));
+    constexpr Uint32 cor_das_linhas = 0x00339999;
+    const double partidas[4][2] = {{129, 436}, {137, 340}, {180, 270}, {205, 330}};
+    std::vector<ponto_mapa> fins{{248, 160}};
+    for (const alvo& a : medir().alvos) fins.push_back(a.ponto);
+    for (const auto& p : partidas)
+        for (const ponto_mapa& fim : fins)
+            lineColor(linhas.get(), static_cast<Sint16>(p[0]), static_cast<Sint16>(p[1] - 100),
+                      static_cast<Sint16>(fim.x), static_cast<Sint16>(fim.y - 100), cor_das_linhas);
+    lineColor(linhas.get(), 130, 336, 259, 336, cor_das_linhas);
+    contraste_medido m;
+    for (int y = 0; y < mapa->h; ++y)
+        for (int x = 0; x < mapa->w; ++x) {
+            const rgba antes = pixel(mapa, x, y), depois = pixel(linhas.get(), x, y);
+            if (antes == depois || !(no_mar ? mar(antes) : terra_clara(antes))) continue;
+            m.menor = std::min(m.menor, contraste(antes, depois));
+            ++m.pixels;
+        }
+    return m;
+}
 
 }  // namespace
 
@@ -105,4 +157,15 @@ TEST(MapaDoMundo, ImagemDoMapaTemTerraOndeOsPontosAcertam) {
         EXPECT_TRUE(achou) << m.alvos[i].sufixo << " at (" << cx << ", " << cy << ") of the map";
     }
     EXPECT_FALSE(terra(pixel(mapa.get(), 5, 200)));  // the Pacific at the map's west edge
+}
+
+TEST(MapaDoMundo, LinhasDestacamSeDoMarComContrasteDePeloMenos3) {
+    superficie mapa = carregar(34);
+    ASSERT_NE(mapa, nullptr);
+    const contraste_medido mar = contraste_das_linhas(mapa.get(), true);
+    const contraste_medido terra_firme = contraste_das_linhas(mapa.get(), false);
+    std::printf("line contrast: sea %.2f:1 at the least over %d pixels; land %.2f:1 over %d pixels\n",
+                mar.menor, mar.pixels, terra_firme.menor, terra_firme.pixels);
+    ASSERT_GT(mar.pixels, 1000);
+    EXPECT_GE(mar.menor, 3.0);
 }

@@ -166,18 +166,6 @@ void composicao::misturar(const imagem& img, int x, int y) {
     }
 }
 
-void composicao::recortar(const imagem& folha, int x_folha, int x, int y) {
-    for (int j = 0; j < altura_; ++j) {
-        for (int i = 0; i < largura_; ++i) {
-            int fx = x_folha + (x_ + i - x), fy = y_ + j - y;
-            if (fx < x_folha || fy < 0 || fx >= folha.largura || fy >= folha.altura) continue;
-            unsigned s = rgb(folha.pixels[fy * folha.largura + fx]);
-            if (folha.tem_chave && s == folha.chave) continue;
-            pixels_[j * largura_ + i] = s;
-        }
-    }
-}
-
 int composicao::diferencas(const captura& c) const {
     int n = 0;
     for (int j = 0; j < altura_; ++j)

@@ -37,8 +37,6 @@ public:
     composicao(int x, int y, int largura, int altura, unsigned fundo);
     // Blended by the image's alpha, as an image drawn with its alpha channel.
     void misturar(const imagem& img, int x, int y);
-    // Opaque but for colour-keyed pixels, as a button sheet frame.
-    void recortar(const imagem& folha, int x_folha, int x, int y);
     // Pixels of the capture's region that differ from the composition by more
     // than 3 in any colour.
     int diferencas(const captura& c) const;

@@ -140,6 +140,36 @@ bool tem(const std::string& texto, const std::string& trecho) {
     return texto.find(trecho) != std::string::npos;
 }
 
+// ---- Screens compared region by region ----
+
+struct retangulo {
+    int x, y, w, h;
+};
+
+const retangulo janela_inteira{0, 0, 800, 500};
+// The tab row and the header it sits in.
+const retangulo cabecalho{0, 0, 800, 48};
+// The menu's buttons.
+const retangulo abas[] = {{0, 10, 106, 36}, {107, 10, 106, 36}, {213, 10, 106, 36}, {319, 10, 106, 36}};
+const retangulo botao_iniciar_scan{20, 70, 103, 22};
+const std::vector<retangulo> ferramentas = {
+    {30, 80, 50, 67}, {30, 175, 50, 67}, {30, 270, 50, 67}, {30, 365, 50, 67}, {700, 80, 50, 67}};
+const retangulo botao_do_curso{644, 335, 105, 33};
+
+int diferencas_entre(const captura& a, const captura& b, retangulo r) {
+    int n = 0;
+    for (int y = r.y; y < r.y + r.h; ++y)
+        for (int x = r.x; x < r.x + r.w; ++x) n += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+    return n;
+}
+
+// The region `r` of a full-window background as the window must show it.
+composicao regiao_do_fundo(const imagem& fundo, retangulo r) {
+    composicao c(r.x, r.y, r.w, r.h, 0);
+    c.misturar(fundo, 0, 0);
+    return c;
+}
+
 class ProgramaEmJanela : public ::testing::Test {
 protected:
     Programa programa;
@@ -167,6 +197,47 @@ protected:
         composicao c(400, 130, 400, 80, 0);
         c.misturar(imagem_do_programa("bin/A0035.bin"), 400, 100);
         return c;
+    }
+
+    // The idle home screen as its four pictures make it: nothing else, and
+    // nothing that the menu's first event would change.
+    composicao home_parada() {
+        composicao c(0, 0, 800, 500, 0);
+        c.misturar(imagem_do_programa(fundo_home), 0, 0);
+        c.misturar(imagem_do_programa("bin/A0035.bin"), 400, 100);
+        c.misturar(imagem_do_programa("bin/A0034.bin"), 0, 100);
+        c.misturar(imagem_do_programa("bin/A0045.bin"), 0, 100);
+        return c;
+    }
+
+    // With the mouse at `neutro` (on no button): the window before, each button
+    // under the mouse (its look changes), and the window once the mouse left
+    // it, which must be the window before, pixel for pixel.
+    void passar_o_mouse_sem_rastro(const std::vector<retangulo>& botoes, std::pair<int, int> neutro) {
+        programa.mover(neutro.first, neutro.second);
+        usleep(300000);
+        const captura antes = programa.capturar();
+        for (const retangulo& b : botoes) {
+            programa.mover(b.x + b.w / 2, b.y + b.h / 2);
+            EXPECT_TRUE(programa.esperar_tela(
+                [&](const captura& c) { return diferencas_entre(c, antes, b) > 0; }, 3))
+                << "the button at (" << b.x << ", " << b.y << ") answers the mouse";
+            programa.mover(neutro.first, neutro.second);
+            EXPECT_TRUE(programa.esperar_tela(
+                [&](const captura& c) { return diferencas_entre(c, antes, janela_inteira) == 0; }, 3))
+                << "no trace left by the button at (" << b.x << ", " << b.y << ")";
+        }
+    }
+
+    // The regions of a screen that the menu draws, compared with its background.
+    void regioes_como_o_fundo(const char* fundo, std::vector<retangulo> regioes) {
+        const imagem img = imagem_do_programa(fundo);
+        regioes.push_back(cabecalho);
+        for (const retangulo& r : regioes) {
+            EXPECT_TRUE(programa.esperar_tela(
+                [&](const captura& c) { return regiao_do_fundo(img, r).diferencas(c) == 0; }, 3))
+                << fundo << " at (" << r.x << ", " << r.y << ")";
+        }
     }
 
     // The map area of the idle home screen: the map under its overlay.
@@ -200,6 +271,8 @@ TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
     // ... and the panel lists them (the radar presents the window every frame).
     EXPECT_TRUE(programa.esperar_tela(
         [&](const captura& c) { return linhas_do_painel().diferencas(c) > 400; }, 3));
+    EXPECT_EQ(regiao_do_fundo(imagem_do_programa("bin/A0033.bin"), cabecalho).diferencas(programa.capturar()), 0)
+        << "the scanning header while the scan runs";
 
     fechada.fechar();
     conexao nova(servidor);
@@ -226,6 +299,13 @@ TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
     EXPECT_TRUE(programa.esperar_tela(
         [&](const captura& c) { return linhas_do_painel().diferencas(c) > 400; }, 3))
         << "the finished scan's lines stay in view while the menu waits";
+    // The header after the scan is the idle one: no claim that a scan runs, no
+    // empty counter labels, the start button in view; a mouse move changes nothing.
+    const composicao cabecalho_parado = regiao_do_fundo(imagem_do_programa(fundo_home), {0, 0, 800, 100});
+    EXPECT_TRUE(programa.esperar_tela([&](const captura& c) { return cabecalho_parado.diferencas(c) == 0; }, 3));
+    programa.mover(600, 300);
+    usleep(300000);
+    EXPECT_EQ(cabecalho_parado.diferencas(programa.capturar()), 0);
     // After a scan that ran its turns, one click on start begins the next one.
     programa.clicar(botao_iniciar.first, botao_iniciar.second);
     EXPECT_TRUE(programa.esperar_saida(linha_do_painel(aberta.porta_cliente), 2, 5));
@@ -307,7 +387,6 @@ protected:
     imagem faixa = imagem_do_programa("bin/A0046.bin");
     imagem marcador = imagem_do_programa("bin/A0029.bin");
     imagem remendo = imagem_do_programa("bin/A0031.bin");
-    imagem folha_das_caixas = imagem_do_programa("bin/A0010.bin");
 
     bool esperar_arquivo(const std::string& linha) {
         for (int i = 0; i < 100; ++i) {
@@ -317,17 +396,24 @@ protected:
         return false;
     }
 
-    // The check box as the screen shows it after a click and a move away: the
-    // patch, the box picture, the button's released frame (drawn at the
-    // release) and its resting frame (at the move) over them. Colour-keyed
-    // pixels keep what lies beneath, so the released frame shows through.
+    // The check box as the screen draws it: the patch and the box picture.
+    // The box picture carries the sheet's resting ring, and the ring of the
+    // frames under the mouse and pressed is the same ring, so whatever frames
+    // the menu drew there, once the mouse has left nothing else shows.
     composicao caixa(int y, bool marcada) {
         composicao c(26, y, 25, 25, 0);
         c.misturar(fundo, 0, 0);
         c.misturar(remendo, 26, y);
         c.misturar(imagem_do_programa(marcada ? "bin/A0028.bin" : "bin/A0027.bin"), 26, y);
-        c.recortar(folha_das_caixas, 25, 26, y);
-        c.recortar(folha_das_caixas, 0, 26, y);
+        return c;
+    }
+
+    // The six scan-length buttons over their strip, the marker around button k.
+    composicao faixa_com_marcador(int k) {
+        composicao c(26, 98, 340, 50, 0);
+        c.misturar(fundo, 0, 0);
+        c.misturar(faixa, 20, 70);
+        c.misturar(marcador, 26 + 57 * k, 98);
         return c;
     }
 
@@ -383,6 +469,28 @@ TEST_F(TelaDeConfiguracoes, CadaCaixaGravaOContrarioEATelaMostraOValorRecarregad
     fechar_com_status_1();
 }
 
+TEST_F(TelaDeConfiguracoes, InteiraAoEntrarEOMouseNaoDeixaRastro) {
+    iniciar();
+    ir_para(aba_configuracoes, fundo_configuracoes);
+    const bool marcadas[7] = {false, true, false, false, true, false, false};  // as configured
+    std::vector<retangulo> botoes;
+    for (int k = 0; k < 6; ++k) botoes.push_back({28 + 57 * k, 102, 46, 42});
+    for (int linha = 0; linha < 7; ++linha) botoes.push_back({26, 220 + 30 * linha, 25, 25});
+    for (int i = 0; i < 4; ++i) botoes.push_back({480, 320 + 36 * i, 100, 35});
+    for (int i : {0, 1, 3}) botoes.push_back(abas[i]);
+    auto como_desenhada = [&] {
+        EXPECT_TRUE(tela_mostra(faixa_com_marcador(0))) << "scan lengths";
+        for (int linha = 0; linha < 7; ++linha)
+            EXPECT_TRUE(tela_mostra(caixa(220 + 30 * linha, marcadas[linha]))) << "row " << linha + 1;
+        std::vector<retangulo> pontos(botoes.begin() + 13, botoes.begin() + 17);
+        regioes_como_o_fundo(fundo_configuracoes, pontos);
+    };
+    como_desenhada();
+    passar_o_mouse_sem_rastro(botoes, {700, 230});
+    como_desenhada();
+    fechar_com_status_1();
+}
+
 TEST_F(TelaDeConfiguracoes, DuracaoEPontoDePartidaMudamArquivoEFigura) {
     iniciar();
     ir_para(aba_configuracoes, fundo_configuracoes);
@@ -403,6 +511,33 @@ TEST_F(TelaDeConfiguracoes, DuracaoEPontoDePartidaMudamArquivoEFigura) {
         ASSERT_TRUE(esperar_arquivo(std::string("<local>") + p.valor + "</local>")) << p.y;
         EXPECT_TRUE(tela_mostra(ponto_de_partida(p.figura))) << p.figura;
     }
+    fechar_com_status_1();
+}
+
+// ---- Whole screens, and hover frames that leave no trace ----
+
+TEST_F(ProgramaEmJanela, HomeInteiraAntesDoPrimeiroEventoEOMouseNaoDeixaRastro) {
+    iniciar();
+    EXPECT_TRUE(programa.esperar_tela([&](const captura& c) { return home_parada().diferencas(c) == 0; }, 3))
+        << "tabs and start button are there before the mouse moves";
+    passar_o_mouse_sem_rastro({botao_iniciar_scan, abas[1], abas[2], abas[3]}, {600, 300});
+    EXPECT_EQ(home_parada().diferencas(programa.capturar()), 0);
+    fechar_com_status_1();
+}
+
+TEST_F(ProgramaEmJanela, FerramentasECursoInteirosAoEntrarEOMouseNaoDeixaRastro) {
+    iniciar();
+    ir_para(aba_ferramentas, fundo_ferramentas);
+    std::vector<retangulo> botoes_das_ferramentas = ferramentas;
+    botoes_das_ferramentas.insert(botoes_das_ferramentas.end(), {abas[0], abas[2], abas[3]});
+    regioes_como_o_fundo(fundo_ferramentas, ferramentas);
+    passar_o_mouse_sem_rastro(botoes_das_ferramentas, {600, 400});
+    regioes_como_o_fundo(fundo_ferramentas, ferramentas);
+
+    ir_para(aba_curso, fundo_curso);
+    regioes_como_o_fundo(fundo_curso, {botao_do_curso});
+    passar_o_mouse_sem_rastro({botao_do_curso, abas[0], abas[1], abas[2]}, {400, 450});
+    regioes_como_o_fundo(fundo_curso, {botao_do_curso});
     fechar_com_status_1();
 }
 

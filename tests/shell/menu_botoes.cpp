@@ -10,6 +10,7 @@
 #include "output/settings.h"
 #include "shell/menu.h"
 #include "shell/startup.h"
+#include "shell/toolkit.h"
 #include "common/texto.h"
 #include "support/test_support.h"
 
@@ -147,6 +148,35 @@ TEST_F(MenuPrincipal, BordasBotaoDireitoEBotoesDeOutrasTelasNaoAgem) {
     EXPECT_EQ(tela_escolhida, TELA_FERRAMENTAS);
     EXPECT_EQ(eventos_pendentes(), 0);
     EXPECT_EQ(teste::ler_arquivo(arquivo), configuracao);
+}
+
+// Pixels of the window's rectangle at (x, y) that differ from frame `quadro`
+// of a sheet as the menu loads it.
+int diferencas_do_quadro(const char* folha, int quadro, int x, int y, int w, int h) {
+    SDL_Surface* imagem = load_image(folha);
+    if (imagem == nullptr) return -1;
+    int n = 0;
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i)
+            n += get_pixel32(screen, x + i, y + j) != get_pixel32(imagem, quadro * w + i, j) ? 1 : 0;
+    SDL_FreeSurface(imagem);
+    return n;
+}
+
+// The tab of the screen in view stays in its pressed look with the mouse on it
+// or away; the other tabs rest.
+TEST_F(MenuPrincipal, AbaDaTelaFicaNoQuadroPressionado) {
+    empurrar(movimento(50, 28));
+    clicar(60, 80);
+    ASSERT_EQ(menu_principal(MENU_HOME), 2);
+    EXPECT_EQ(diferencas_do_quadro("bin/A0022.bin", 2, 0, 10, 106, 36), 0) << "home tab, mouse on it";
+    EXPECT_EQ(diferencas_do_quadro("bin/A0023.bin", 0, 107, 10, 106, 36), 0) << "tools tab";
+
+    empurrar(movimento(600, 480));
+    clicar(38, 232);
+    ASSERT_EQ(menu_principal(MENU_CONFIGURACOES), 421);
+    EXPECT_EQ(diferencas_do_quadro("bin/A0021.bin", 2, 213, 10, 106, 36), 0) << "settings tab";
+    EXPECT_EQ(diferencas_do_quadro("bin/A0022.bin", 0, 0, 10, 106, 36), 0) << "home tab";
 }
 
 TEST_F(MenuPrincipal, AsAbasEscolhemATelaEmTodosOsMenus) {
