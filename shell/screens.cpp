@@ -19,13 +19,17 @@ void rotulo(const char* texto, int x, int y) {
 
 // ---- Tools screen ----
 
+// The labels are shown with the screen, not at the menu's first event: the
+// screen is whole before the mouse moves.
 void desenhar_ferramentas() {
+    TravaDaTela trava;
     apenas_exibir_imagem("bin/A0041.bin", 0, 0);
     rotulo("Visualizar Logs", 95, 100);
     rotulo("Visualizar IP P\xfa" "blico", 95, 200);
     rotulo("Lista de Proxys", 95, 294);
     rotulo("Geolocalizar IP", 95, 392);
     rotulo("CMD", 710, 145);
+    apresentar_tela();
 }
 
 // ---- Settings screen ----
@@ -125,6 +129,8 @@ void desenhar_texto_do_curso() {
         desenha_texto_cores_loop(linhas[i], fonte, screen, 240, 37 + deslocamentos[i], 20, 35, 55);
     }
     TTF_CloseFont(fonte);
+    // Shown with the screen, not at the menu's first event.
+    apresentar_tela();
 }
 
 int abrir_endereco(const char* endereco) {
