@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -63,6 +64,7 @@ uint64_t ultima_serie = 0;
 contagem_de_nomes contagem{};
 bool cancelar_tudo = false;
 bool parar = false;
+std::condition_variable aviso_de_resposta;
 char servidores_de_teste[256] = {0};
 char ordem_de_teste[8] = {0};
 
@@ -157,6 +159,7 @@ void copiar_final(char* destino, std::size_t largura, const char* nome) {
 }
 
 void registrar_resposta(entrada_de_nome& entrada, const char* nome, uint64_t agora) {
+    aviso_de_resposta.notify_all();
     if (nome == nullptr || nome[0] == '\0') {
         sem_nome_ate(entrada, agora);
         ++contagem.sem_nome;
@@ -232,6 +235,7 @@ void ao_responder(void* argumento, int status, int, hostent* host) {
     if (cancelada) {
         liberar(e);
         ++contagem.canceladas;
+        aviso_de_resposta.notify_all();
         return;
     }
     bool tem_nome = status == ARES_SUCCESS && host != nullptr && host->h_name != nullptr;
@@ -268,6 +272,20 @@ void iniciar_no_canal(ares_channel canal, const pedido_de_consulta& pedido) {
     }
     // The hosts file is read inside this call, so its names never wait for DNS.
     ares_gethostbyaddr(canal, pedido.endereco, 4, AF_INET, ao_responder, consulta);
+}
+
+// An attempt that wants the name waits this long at most for a lookup under
+// way to end, as a blocking lookup would: a hosts-file name or a nearby DNS
+// server's answer is then there at once instead of one attempt later. Only
+// this caller waits; lookups started without wanting the name never do.
+constexpr auto espera_pela_resposta = std::chrono::milliseconds(20);
+
+void esperar_resposta(std::unique_lock<std::mutex>& guarda, int indice) {
+    const entrada_de_nome& e = cache[indice];
+    uint64_t serie = e.serie;
+    aviso_de_resposta.wait_for(guarda, espera_pela_resposta, [&] {
+        return e.estado != estado_da_entrada::pendente || e.serie != serie;
+    });
 }
 
 ares_channel abrir_canal() {
@@ -388,23 +406,21 @@ resposta_de_nome pedir_nome(const char* ip, unsigned janela_ms, char* destino,
     if (!ler_endereco(ip, endereco)) return resposta_de_nome::sem_nome;
     std::lock_guard<std::mutex> ciclo(trava_do_ciclo);
     garantir_resolvedor();
-    resposta_de_nome resposta;
-    bool comecou = false;
-    {
-        std::lock_guard<std::mutex> guarda(trava);
-        uint64_t agora = agora_ms();
-        int indice = procurar(endereco);
-        if (indice >= 0) expirar_se_passou(cache[indice], agora);
-        if (indice < 0 || precisa_consultar(cache[indice], agora)) {
-            indice = comecar_consulta(endereco, janela_ms, agora, indice);
-            comecou = indice >= 0;
-        }
-        if (indice < 0) return resposta_de_nome::sem_nome;
-        cache[indice].usada_em = agora;
-        resposta = resposta_da_entrada(cache[indice], destino, largura);
+    std::unique_lock<std::mutex> guarda(trava);
+    uint64_t agora = agora_ms();
+    int indice = procurar(endereco);
+    if (indice >= 0) expirar_se_passou(cache[indice], agora);
+    if (indice < 0 || precisa_consultar(cache[indice], agora)) {
+        indice = comecar_consulta(endereco, janela_ms, agora, indice);
+        if (indice >= 0) despertar_nomes();
     }
-    if (comecou) despertar_nomes();
-    return resposta;
+    if (indice < 0) return resposta_de_nome::sem_nome;
+    cache[indice].usada_em = agora;
+    if (destino != nullptr) {
+        esperar_resposta(guarda, indice);
+        expirar_se_passou(cache[indice], agora_ms());
+    }
+    return resposta_da_entrada(cache[indice], destino, largura);
 }
 
 void esquecer_nomes() {

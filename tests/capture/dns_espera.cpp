@@ -157,7 +157,6 @@ TEST(ChamadaDireta, DevolveONomeSemTocarNosGlobaisForaDeUmaEspera) {
     {
         NomesDoScan nomes;
         copiar_celula(dns_resolvido, "intocado");
-        EXPECT_STREQ(ip_to_dns_nova("203.0.113.40"), "") << "the lookup has just started";
         texto_fixo<256> nome;
         EXPECT_TRUE(esperar_ate([&] { return (nome = ip_to_dns_nova("203.0.113.40")).s[0] != '\0'; }));
         EXPECT_STREQ(nome, "h203.0.113.40.exemplo.com.br");
