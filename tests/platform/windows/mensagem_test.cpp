@@ -71,3 +71,11 @@ TEST(Mensagem, CaixaComOkQueOTesteFecha) {
 }
 
 }  // namespace
+
+namespace {
+
+// Standard output on Windows takes the program's Latin-1 texts in the ANSI code
+// page as they are: nothing is turned into UTF-8.
+TEST(Mensagem, SaidaPadraoSemUtf8) { EXPECT_FALSE(plataforma::saida_em_utf8()); }
+
+}  // namespace
