@@ -108,22 +108,26 @@ struct conexao_tcp {
 // address, remote port. Returns the number of rows in the system table (which
 // may exceed `capacidade`; only `capacidade` are written), or -1 when the table
 // cannot be read at all.
-// On Linux the table holds the established connections only (the one state
-// the program keeps), IPv4 connections on dual-stack IPv6 sockets included,
-// and at most `maximo_conexoes_tcp` of them.
+// The table holds the established connections only (the one state the
+// program keeps), at most `maximo_conexoes_tcp` of them; on Linux IPv4
+// connections on dual-stack IPv6 sockets included.
 int ler_tabela_tcp(conexao_tcp* linhas, int capacidade);
 
 constexpr int maximo_conexoes_tcp = 65536;
 
 // Where the latest reading came from (on Linux "netlink sock_diag", or
-// "/proc/net/tcp" when netlink was refused); "nenhuma" when it failed.
+// "/proc/net/tcp" when netlink was refused; on Windows "GetExtendedTcpTable",
+// or "AllocateAndGetTcpExTableFromStack" on systems before Vista); "nenhuma"
+// when it failed.
 const char* fonte_da_tabela_tcp();
 
-// Tests read the table as a system that refuses netlink would.
+// Tests read the table the second way the system offers: as a system that
+// refuses netlink would (Linux), through the older IP Helper call (Windows).
 void recusar_netlink(bool recusar);
 
 // Forgets every socket owner found so far: the next reading looks them all up
-// again, as the program's first reading does.
+// again, as the program's first reading does. (Windows names each row's owner
+// at every reading and keeps nothing.)
 void esquecer_donos_de_sockets();
 
 // ---- Processes --------------------------------------------------------------
