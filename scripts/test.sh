@@ -6,3 +6,16 @@ scripts/setup.sh
 scripts/build.sh
 cd build
 ctest --output-on-failure --timeout 900
+
+# In CI the unit tests also run under AddressSanitizer and
+# UndefinedBehaviorSanitizer, in a second build folder; any finding fails.
+if [ "${CI:-}" = "true" ]; then
+  cd ..
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEX_ASAN=ON >/dev/null
+  cmake --build build-asan -j"$(nproc)" --target quorvex_unit_tests
+  cd build-asan
+  ASAN_OPTIONS=detect_leaks=1 \
+  LSAN_OPTIONS="suppressions=$PWD/../tests/support/lsan.supp:print_suppressions=0" \
+  UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --output-on-failure --timeout 900
+fi

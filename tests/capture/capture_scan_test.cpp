@@ -99,7 +99,8 @@ TEST_F(Captura, OuvinteDuplaPilhaDaLinhaIPv4) {
     auto par = loopback::conectar(ouvinte, "127.0.0.2");
     ASSERT_TRUE(par.pronto());
     capturar(0);
-    const linha* aceito = achar(linhas_de(0), par.porta_servidor, par.porta_cliente);
+    auto linhas = linhas_de(0);
+    const linha* aceito = achar(linhas, par.porta_servidor, par.porta_cliente);
     ASSERT_NE(aceito, nullptr);
     EXPECT_EQ(aceito->celula[CAP_IP_LOCAL], "127.0.0.2");
     EXPECT_EQ(aceito->celula[CAP_IP_REMOTO], "127.0.0.1");
@@ -223,7 +224,8 @@ TEST_F(Captura, ProcessoQueTerminaEntreLeituras) {
     pid_t filho = -1;
     ASSERT_NO_FATAL_FAILURE(dar_ao_filho(copia, ouvinte, par, filho));
     capturar(0);
-    const linha* l = achar(linhas_de(0), par.porta_cliente, par.porta_servidor);
+    auto linhas = linhas_de(0);
+    const linha* l = achar(linhas, par.porta_cliente, par.porta_servidor);
     ASSERT_NE(l, nullptr);
     EXPECT_EQ(l->celula[CAP_PID], std::to_string(filho));
     EXPECT_EQ(l->celula[CAP_NOME_PROCESSO], "dono-passageiro");
@@ -246,7 +248,8 @@ TEST_F(Captura, NomeDeProcessoCortadoA47) {
     pid_t filho = -1;
     ASSERT_NO_FATAL_FAILURE(dar_ao_filho(copia, ouvinte, par, filho));
     capturar(0);
-    const linha* l = achar(linhas_de(0), par.porta_cliente, par.porta_servidor);
+    auto linhas = linhas_de(0);
+    const linha* l = achar(linhas, par.porta_cliente, par.porta_servidor);
     ASSERT_NE(l, nullptr);
     EXPECT_EQ(l->celula[CAP_NOME_PROCESSO], nome.substr(0, 47));
     EXPECT_EQ(std::string(getpro(filho)), nome);

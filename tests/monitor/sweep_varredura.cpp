@@ -43,6 +43,10 @@ int leitura_roteirizada(int tabela) {
     auto& linhas = tabela == 0 ? netstat_cap : netstat_capx;
     int& num = tabela == 0 ? num_netstat_cap : num_netstat_capx;
     for (const linha& l : leituras_roteiro[proxima_leitura]) {
+        if (num >= linhas_captura) {
+            ADD_FAILURE() << "a scripted reading longer than the capture table";
+            break;
+        }
         auto& celulas = linhas[num++];
         copiar_celula(celulas[CAP_IP_LOCAL], l.ip_local.c_str());
         copiar_celula(celulas[CAP_PORTA_LOCAL], l.porta_local.c_str());
