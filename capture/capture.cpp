@@ -92,7 +92,7 @@ void gravar(const linha_capturada& l, tabela_de_captura& tabela, int& contagem) 
 }
 
 void manter(const plataforma::conexao_tcp& c, linha_capturada& l) {
-    if (++total_conexoes_scan_estabi > limite_conexoes_scan) mensagem("Limite de conexoes:250");
+    if (++total_conexoes_scan_estabi > limite_conexoes_scan) limite_atingido("Limite de conexoes:250");
     montar_linha(c, l);
     if (tipo == 0) gravar(l, netstat_cap, num_netstat_cap);
     if (tipo == 1) gravar(l, netstat_capx, num_netstat_capx);

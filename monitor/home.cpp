@@ -10,6 +10,7 @@
 #include "output/radar.h"
 #include "output/report.h"
 #include "output/settings.h"
+#include "platform/platform.h"
 #include "shell/menu.h"
 #include "shell/startup.h"
 #include "shell/toolkit.h"
@@ -94,6 +95,27 @@ void mostrar_cabecalho_parado() {
     apresentar_tela();
 }
 
+// A signal or a table limit during a scan ends the program only after the
+// report of the rows so far is written, on this thread.
+void gravar_relatorio_antes_do_fim() {
+    antes_de_um_limite(nullptr);
+    parar_radar();
+    fabricar_log_antes_de_encerrar();
+}
+
+[[noreturn]] void encerrar_com_relatorio() {
+    gravar_relatorio_antes_do_fim();
+    encerrar_processo();
+}
+
+// While a scan runs, signals are only noted and limits write the report first.
+// A signal noted while the scan ended ends the program once its report is out.
+void guardar_o_scan(bool guardar) {
+    antes_de_um_limite(guardar ? gravar_relatorio_antes_do_fim : nullptr);
+    if (!guardar && plataforma::encerramento_pedido()) encerrar_processo();
+    plataforma::segurar_pedidos_de_encerramento(guardar);
+}
+
 fim_do_scan rodar_scan() {
     NomesDoScan nomes_do_scan;
     num_banco_painel = 0;
@@ -108,6 +130,7 @@ fim_do_scan rodar_scan() {
     // Raised before the thread starts, so an Escape the radar takes in its
     // first frame cannot be overwritten.
     gravar_sinal(fazendo_scan, 1);
+    guardar_o_scan(true);
     iniciar_radar();
     while (ler_sinal(fazendo_scan) == 1) {
         // An Escape the radar thread took ends the scan as one a sweep took.
@@ -117,10 +140,12 @@ fim_do_scan rodar_scan() {
             parar_radar();
             encerrar_processo();
         }
+        if (resultado == VARREDURA_ENCERRAMENTO) encerrar_com_relatorio();
         if (resultado == VARREDURA_ESCAPE) {
             gravar_sinal(primeiro_scan, 0);
             parar_radar();
             fabricar_log(1);
+            guardar_o_scan(false);
             return SCAN_INTERROMPIDO;
         }
     }
@@ -128,6 +153,7 @@ fim_do_scan rodar_scan() {
     mostrar_voltas_encerradas();
     exibir_painel(1);
     fabricar_log(1);
+    guardar_o_scan(false);
     mostrar_painel_final();
     mostrar_cabecalho_parado();
     return SCAN_COMPLETO;

@@ -14,6 +14,7 @@
 #include "monitor/tables.h"
 #include "output/datetime.h"
 #include "output/settings.h"
+#include "platform/platform.h"
 #include "shell/diagnostico.h"
 #include "shell/startup.h"
 #include "shell/toolkit.h"
@@ -50,6 +51,15 @@ leituras ler_conexoes() {
     tipo = 1;
     leitura_atual(1);
     return {1, netstat_capx, num_netstat_capx, netstat_cap, num_netstat_cap};
+}
+
+// The pause before a reading, cut short by a request to end the program.
+bool pausa_interrompida(int milissegundos) {
+    for (int passado = 0; passado < milissegundos; passado += 10) {
+        if (plataforma::encerramento_pedido()) return true;
+        SDL_Delay(static_cast<Uint32>(std::min(10, milissegundos - passado)));
+    }
+    return plataforma::encerramento_pedido();
 }
 
 // Only an event taken in this sweep counts; anything but quit or Escape is dropped.
@@ -208,9 +218,10 @@ void procurar_encerradas(const leituras& l) {
 }  // namespace
 
 resultado_da_varredura fazer_varredura() {
+    if (plataforma::encerramento_pedido()) return VARREDURA_ENCERRAMENTO;
     SDL_Event evento;
     bool tirou = tirar_evento(&evento) == 1;
-    SDL_Delay(delay_netstat);
+    if (pausa_interrompida(delay_netstat)) return VARREDURA_ENCERRAMENTO;
     resultado_da_varredura resultado = evento_da_varredura(tirou, evento);
     if (resultado != VARREDURA_SEGUE) return resultado;
 

@@ -7,7 +7,14 @@
 extern int rodada;         // sweeps completed in the current scan
 extern int delay_netstat;  // pause at the start of every sweep, ms
 
-enum resultado_da_varredura { VARREDURA_SEGUE = 0, VARREDURA_SAIDA, VARREDURA_ESCAPE };
+// VARREDURA_ENCERRAMENTO: a request from outside to end the program (a signal)
+// was noted at the start of the sweep or during its pause.
+enum resultado_da_varredura {
+    VARREDURA_SEGUE = 0,
+    VARREDURA_SAIDA,
+    VARREDURA_ESCAPE,
+    VARREDURA_ENCERRAMENTO
+};
 
 // One sweep. A quit request or an Escape taken from the event queue in this
 // sweep ends it at once, before the reading, and is handed back to the caller.

@@ -130,7 +130,7 @@ void add_banco_painel(const char* hora_conexao, const char* ip_local,
                       const char* localidade, const char* nome_dns,
                       const char* caminho_exe, int rodada) {
     if (num_banco_painel >= std::min(max_conexoes_banco_painel, linhas_painel))
-        mensagem("Limite de conexoes:500");
+        limite_atingido("Limite de conexoes:500");
     auto& linha = banco_painel[std::max(num_banco_painel, 0)];
     copiar_celula(linha[PAI_IP_LOCAL], ip_local);
     copiar_celula(linha[PAI_PORTA_LOCAL], porta_local);
@@ -175,4 +175,18 @@ void esvaziar_banco_volatil() {
     for (auto& linha : banco_volatil) linha[VOL_ATIVO][0] = '\0';
     limite_conexoes_volatil = 0;
     lacunas_conexoes_volatil = 0;
+}
+
+namespace {
+rotina_antes_do_limite rotina_do_limite = nullptr;
+}
+
+void antes_de_um_limite(rotina_antes_do_limite rotina) { rotina_do_limite = rotina; }
+
+void limite_atingido(const char* texto) {
+    // Taken before it runs, so a limit reached inside the routine cannot loop.
+    rotina_antes_do_limite rotina = rotina_do_limite;
+    rotina_do_limite = nullptr;
+    if (rotina) rotina();
+    mensagem(texto);
 }

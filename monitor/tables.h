@@ -105,3 +105,10 @@ int informa_desconexao(const char* hora, const char* porta_local, const char* ip
 void esvaziar_tabela_captura(int tabela);
 void esvaziar_banco_painel();
 void esvaziar_banco_volatil();
+
+// Reaching a table limit ends the program with the limit's message (status 1).
+// The routine set here runs first: during a scan the home screen writes the
+// report of the rows so far there. nullptr for none.
+using rotina_antes_do_limite = void (*)();
+void antes_de_um_limite(rotina_antes_do_limite rotina);
+[[noreturn]] void limite_atingido(const char* texto);

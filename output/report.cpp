@@ -1,5 +1,6 @@
 #include "output/report.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -53,10 +54,8 @@ struct pastas_do_relatorio {
 
 void avisar_usuario(const char* texto_latin1, const char* caminho) {
     char texto[768];
-    latin1_para_saida(texto_latin1, texto, sizeof texto);
-    std::size_t usado = std::strlen(texto);
-    if (caminho) copiar_limitado(texto + usado, sizeof texto - usado, caminho);
-    plataforma::mostrar_mensagem("Quorvex", texto);
+    formatar_limitado(texto, sizeof texto, "%s%s", texto_latin1, caminho ? caminho : "");
+    avisar(texto);
 }
 
 bool formar_caminho(char* destino, std::size_t largura, const char* base, const char* nome) {
@@ -99,51 +98,74 @@ bool entrar_na_pasta(const pastas_do_relatorio& p, const char* lembrado) {
     return false;
 }
 
-std::FILE* abrir_para_anexar(const char* arquivo) {
-    std::FILE* f = std::fopen(arquivo, "ab");
-    if (f == nullptr) diagnostico("Problemas na abertura do arquivo\n");
-    return f;
+// The report being written: the whole document goes into a temporary file
+// that takes the report's place only once complete, so the report folder never
+// holds an empty or cut document.
+plataforma::gravacao_de_arquivo relatorio_em_preparo;
+char caminho_em_preparo[256] = "";
+
+void avisar_relatorio_nao_gravado(int erro) {
+    char motivo[256];
+    plataforma::texto_do_erro(erro, motivo, sizeof motivo);
+    char texto[640];
+    formatar_limitado(texto, sizeof texto, "N\xe3o foi poss\xedvel gravar o relat\xf3rio %s: %s",
+                      caminho_em_preparo, motivo);
+    diagnostico("Problemas na grava\xe7\xe3o do arquivo\n");
+    avisar(texto);
 }
 
-bool fechar(std::FILE* f) {
-    bool gravado = !std::ferror(f);
-    if (std::fclose(f) != 0) gravado = false;
-    if (!gravado) diagnostico("Problemas na grava\xe7\xe3o do arquivo\n");
-    return gravado;
+bool iniciar_relatorio(const char* arquivo) {
+    if (!formar_caminho(caminho_em_preparo, sizeof caminho_em_preparo, dirqvxlogs, arquivo)) {
+        copiar_celula(caminho_em_preparo, arquivo);
+        avisar_relatorio_nao_gravado(ENAMETOOLONG);
+        return false;
+    }
+    // A second scan in the same second adds its document after the first.
+    if (plataforma::iniciar_gravacao(relatorio_em_preparo, caminho_em_preparo,
+                                     plataforma::modo_de_gravacao::anexar))
+        return true;
+    diagnostico("Problemas na abertura do arquivo\n");
+    avisar_relatorio_nao_gravado(relatorio_em_preparo.erro);
+    return false;
 }
+
+void escrever(const char* texto) { plataforma::gravar_texto(relatorio_em_preparo, texto); }
 
 // Field values come from other programs and from DNS: nothing in them may
 // become markup in the page.
-void escrever_valor(std::FILE* f, const char* valor) {
+void escrever_valor(const char* valor) {
+    char escapado[8];
     for (const char* c = valor; *c; ++c) {
         switch (*c) {
-            case '&': std::fputs("&amp;", f); break;
-            case '<': std::fputs("&lt;", f); break;
-            case '>': std::fputs("&gt;", f); break;
-            case '"': std::fputs("&quot;", f); break;
-            default: std::fputc(*c, f);
+            case '&': escrever("&amp;"); break;
+            case '<': escrever("&lt;"); break;
+            case '>': escrever("&gt;"); break;
+            case '"': escrever("&quot;"); break;
+            default:
+                escapado[0] = *c;
+                escapado[1] = '\0';
+                escrever(escapado);
         }
     }
 }
 
-bool escrever_cabecalho(const char* arquivo, const char* data) {
-    std::FILE* f = abrir_para_anexar(arquivo);
-    if (f == nullptr) return false;
+void escrever_cabecalho(const char* data) {
     bool algum = exibir_filtro == 1 || exibir_http == 0 || exibir_https == 0 ||
                  exibir_localhost == 0 || exibir_lan_192 == 0 || exibir_lan_10 == 0;
-    std::fputs(inicio_do_cabecalho, f);
-    std::fprintf(f, "Bloqueios:%s %s %s %s %s %s %s<br>\n",
-                 exibir_filtro == 1 ? "(Conexoes Resumidas) &nbsp;&nbsp;" : "",
-                 exibir_http == 0 ? "HTTP &nbsp;&nbsp;" : "",
-                 exibir_https == 0 ? "HTTPS &nbsp;&nbsp;" : "",
-                 exibir_localhost == 0 ? "LOCALHOST &nbsp;&nbsp;" : "",
-                 exibir_lan_192 == 0 ? "REDE LOCAL 192.168.x.x &nbsp;&nbsp;" : "",
-                 exibir_lan_10 == 0 ? "REDE LOCAL 10.x.x.x &nbsp;&nbsp;" : "",
-                 algum ? "" : "Nenhum");
-    std::fputs(data, f);
-    std::fputs("<br><br>\n", f);
-    std::fputs("\n", f);
-    return fechar(f);
+    char bloqueios[512];
+    formatar_limitado(bloqueios, sizeof bloqueios, "Bloqueios:%s %s %s %s %s %s %s<br>\n",
+                      exibir_filtro == 1 ? "(Conexoes Resumidas) &nbsp;&nbsp;" : "",
+                      exibir_http == 0 ? "HTTP &nbsp;&nbsp;" : "",
+                      exibir_https == 0 ? "HTTPS &nbsp;&nbsp;" : "",
+                      exibir_localhost == 0 ? "LOCALHOST &nbsp;&nbsp;" : "",
+                      exibir_lan_192 == 0 ? "REDE LOCAL 192.168.x.x &nbsp;&nbsp;" : "",
+                      exibir_lan_10 == 0 ? "REDE LOCAL 10.x.x.x &nbsp;&nbsp;" : "",
+                      algum ? "" : "Nenhum");
+    escrever(inicio_do_cabecalho);
+    escrever(bloqueios);
+    escrever(data);
+    escrever("<br><br>\n");
+    escrever("\n");
 }
 
 bool endereco_local(const char* ip) {
@@ -157,51 +179,37 @@ const char* classe_da_tabela(const char* ip_remoto, const char* porta_remota) {
     return porta == 80 || porta == 443 ? "bordasimples" : "bordasimples_red";
 }
 
-void escrever_bloco(std::FILE* f, const char* hora_conexao, const char* ip_local,
+void escrever_bloco(const char* hora_conexao, const char* ip_local,
                     const char* porta_local, const char* ip_remoto, const char* porta_remota,
                     const char* nome_processo, const char* nome_dns, const char* caminho_exe,
                     const char* hora_desconexao, int nova_conexao, int ativo) {
-    std::fputs("<br><br><table width=\"700px\" class=\"", f);
-    std::fputs(classe_da_tabela(ip_remoto, porta_remota), f);
-    std::fputs("\"> \n<tr> \n<td colspan=\"1\" style=\"width: 110px;\">", f);
-    std::fputs(nova_conexao > 0 ? "Nova conex&atilde;o" : "Conex&atilde;o:", f);
-    std::fputs("        </td>    <td colspan=\"3\" style=\"width: 40px;\">", f);
-    escrever_valor(f, hora_conexao);
-    std::fputs("</td>    <td colspan=\"3\" >", f);
-    escrever_valor(f, nome_dns);
-    std::fputs("</td></tr><tr> <td colspan=\"3\" >Local ", f);
-    escrever_valor(f, ip_local);
-    std::fputs(" : ", f);
-    escrever_valor(f, porta_local);
-    std::fputs("</td>       <td colspan=\"4\" >Remoto ", f);
-    escrever_valor(f, ip_remoto);
-    std::fputs(" : ", f);
-    escrever_valor(f, porta_remota);
-    std::fputs("</td></tr><tr>     <td colspan=\"1\">", f);
-    escrever_valor(f, nome_processo);
-    std::fputs("</td>    <td colspan=\"6\">", f);
-    escrever_valor(f, caminho_exe);
-    std::fputs("</td></tr>", f);
+    escrever("<br><br><table width=\"700px\" class=\"");
+    escrever(classe_da_tabela(ip_remoto, porta_remota));
+    escrever("\"> \n<tr> \n<td colspan=\"1\" style=\"width: 110px;\">");
+    escrever(nova_conexao > 0 ? "Nova conex&atilde;o" : "Conex&atilde;o:");
+    escrever("        </td>    <td colspan=\"3\" style=\"width: 40px;\">");
+    escrever_valor(hora_conexao);
+    escrever("</td>    <td colspan=\"3\" >");
+    escrever_valor(nome_dns);
+    escrever("</td></tr><tr> <td colspan=\"3\" >Local ");
+    escrever_valor(ip_local);
+    escrever(" : ");
+    escrever_valor(porta_local);
+    escrever("</td>       <td colspan=\"4\" >Remoto ");
+    escrever_valor(ip_remoto);
+    escrever(" : ");
+    escrever_valor(porta_remota);
+    escrever("</td></tr><tr>     <td colspan=\"1\">");
+    escrever_valor(nome_processo);
+    escrever("</td>    <td colspan=\"6\">");
+    escrever_valor(caminho_exe);
+    escrever("</td></tr>");
     if (ativo == 0) {
-        std::fputs("<tr> \n<td colspan=\"1\" >Desconectou:    <td>", f);
-        escrever_valor(f, hora_desconexao);
-        std::fputs("</td>\n</td></tr>", f);
+        escrever("<tr> \n<td colspan=\"1\" >Desconectou:    <td>");
+        escrever_valor(hora_desconexao);
+        escrever("</td>\n</td></tr>");
     }
-    std::fputs("</table>\n", f);
-}
-
-// Blocks and footer go into the report folder only: with the folder gone they
-// are not written at all, rather than into a stray file elsewhere.
-std::FILE* abrir_na_pasta_do_relatorio(const char* arquivo) {
-    if (dirqvxlogs[0] == '\0' || plataforma::mudar_diretorio(dirqvxlogs) != 0) return nullptr;
-    std::FILE* f = abrir_para_anexar(arquivo);
-    if (f == nullptr) plataforma::mudar_diretorio(diratu2);
-    return f;
-}
-
-void fechar_na_pasta_do_relatorio(std::FILE* f) {
-    fechar(f);
-    plataforma::mudar_diretorio(diratu2);
+    escrever("</table>\n");
 }
 
 void mostrar_aviso_de_geracao() {
@@ -217,22 +225,30 @@ void abrir_relatorio() {
         plataforma::abrir_com_programa_padrao(caminho, dirqvxlogs);
 }
 
-}  // namespace
-
-void fabricar_log(int) {
+bool escrever_relatorio() {
     mostrar_aviso_de_geracao();
-    bool iniciado = iniciar_arquivo_de_log(arquivo_log_atual, data_log_atual) == 1;
-    if (iniciado) {
+    bool gravado = iniciar_arquivo_de_log(arquivo_log_atual, data_log_atual) == 1;
+    if (gravado) {
         add_arquivo_log(arquivo_log_atual);
-        finalizar_log(arquivo_log_atual);
+        gravado = finalizar_log(arquivo_log_atual) == 1;
     }
     plataforma::mudar_diretorio(diratu2);
     borrachar_bara(1);
-    if (iniciado && exibir_log == 1) abrir_relatorio();
+    return gravado;
+}
+
+}  // namespace
+
+void fabricar_log(int) {
+    // A report that could not be written whole is not opened.
+    if (escrever_relatorio() && exibir_log == 1) abrir_relatorio();
     plataforma::mudar_diretorio(diratu2);
 }
 
+void fabricar_log_antes_de_encerrar() { escrever_relatorio(); }
+
 int iniciar_arquivo_de_log(const char* arquivo, const char* data) {
+    plataforma::desistir_da_gravacao(relatorio_em_preparo);
     dirqvxlogs[0] = '\0';
     pastas_do_relatorio p{};
     if (!formar_pastas(p)) return 0;
@@ -240,13 +256,13 @@ int iniciar_arquivo_de_log(const char* arquivo, const char* data) {
     plataforma::diretorio_atual(lembrado, sizeof lembrado);
     if (!entrar_na_pasta(p, lembrado)) return 0;
     copiar_celula(dirqvxlogs, p.quorvex);
-    bool escrito = escrever_cabecalho(arquivo, data);
     plataforma::mudar_diretorio(lembrado);
-    if (!escrito) dirqvxlogs[0] = '\0';
-    return escrito ? 1 : 0;
+    if (!iniciar_relatorio(arquivo)) return 0;
+    cabecalho_log(arquivo, data);
+    return 1;
 }
 
-void cabecalho_log(const char* arquivo, const char* data) { escrever_cabecalho(arquivo, data); }
+void cabecalho_log(const char*, const char* data) { escrever_cabecalho(data); }
 
 void add_arquivo_log(const char* arquivo) {
     apenas_exibir_imagem("bin/A0035.bin", 400, 100);
@@ -261,30 +277,26 @@ void add_arquivo_log(const char* arquivo) {
     }
 }
 
-void adciona_log_nova_conexao(const char* arquivo, const char* hora_conexao,
-                              const char* ip_local, const char* porta_local,
-                              const char* ip_remoto, const char* porta_remota,
-                              const char* nome_processo, const char*, const char* nome_dns,
-                              const char* caminho_exe, const char* hora_desconexao,
-                              int nova_conexao, int ativo) {
-    std::FILE* f = abrir_na_pasta_do_relatorio(arquivo);
-    if (f == nullptr) return;
-    escrever_bloco(f, hora_conexao, ip_local, porta_local, ip_remoto, porta_remota, nome_processo,
+void adciona_log_nova_conexao(const char*, const char* hora_conexao, const char* ip_local,
+                              const char* porta_local, const char* ip_remoto,
+                              const char* porta_remota, const char* nome_processo, const char*,
+                              const char* nome_dns, const char* caminho_exe,
+                              const char* hora_desconexao, int nova_conexao, int ativo) {
+    escrever_bloco(hora_conexao, ip_local, porta_local, ip_remoto, porta_remota, nome_processo,
                    nome_dns, caminho_exe, hora_desconexao, nova_conexao, ativo);
-    fechar_na_pasta_do_relatorio(f);
 }
 
-void finalizar_log(const char* arquivo) {
-    std::FILE* f = abrir_na_pasta_do_relatorio(arquivo);
-    if (f == nullptr) return;
-    std::fputs("<br><br> Deseja aprender mais sobre a seguran&ccedil;a em seu computador?<br>\n", f);
-    std::fputs("Participe de nosso curso online, <a href=\"", f);
-    std::fputs(loc_curso_log, f);
-    std::fputs("\">clique aqui</a>\n", f);
-    std::fputs("e saiba mais.\n", f);
-    std::fputs("</body>\n", f);
-    std::fputs("</html>\n", f);
-    fechar_na_pasta_do_relatorio(f);
+int finalizar_log(const char*) {
+    escrever("<br><br> Deseja aprender mais sobre a seguran&ccedil;a em seu computador?<br>\n");
+    escrever("Participe de nosso curso online, <a href=\"");
+    escrever(loc_curso_log);
+    escrever("\">clique aqui</a>\n");
+    escrever("e saiba mais.\n");
+    escrever("</body>\n");
+    escrever("</html>\n");
+    if (plataforma::concluir_gravacao(relatorio_em_preparo)) return 1;
+    avisar_relatorio_nao_gravado(relatorio_em_preparo.erro);
+    return 0;
 }
 
 int vizualizar_log(int) {

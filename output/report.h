@@ -10,19 +10,24 @@ extern char dirqvxlogs[128];         // the report folder, once prepared
 // Writes the whole report of the scan and opens it when the settings ask for it.
 void fabricar_log(int);
 
-// Prepares the report folder (parents created) and writes the header. 0 when
-// the folder cannot be used or the header cannot be written; nothing is written
-// then, anywhere.
+// Writes the whole report of the scan without opening it: the program is about
+// to end (a signal, a table limit).
+void fabricar_log_antes_de_encerrar();
+
+// Prepares the report folder (parents created) and begins the report: the
+// header, then what the calls below add, goes into a temporary file that
+// finalizar_log puts in place. 0 when the folder cannot be used or the report
+// cannot be begun (the user is told); nothing is written then, anywhere.
 int iniciar_arquivo_de_log(const char* arquivo, const char* data);
 
-// Appends the header to `arquivo` in the current directory.
+// Adds the header to the report begun.
 void cabecalho_log(const char* arquivo, const char* data);
 
-// Appends one block per panel row, newest row first.
+// Adds one block per panel row, newest row first.
 void add_arquivo_log(const char* arquivo);
 
-// Appends one connection block to `arquivo` in the report folder. Every field
-// value is written with & < > and " escaped.
+// Adds one connection block to the report begun. Every field value is written
+// with & < > and " escaped.
 void adciona_log_nova_conexao(const char* arquivo, const char* hora_conexao,
                               const char* ip_local, const char* porta_local,
                               const char* ip_remoto, const char* porta_remota,
@@ -30,8 +35,12 @@ void adciona_log_nova_conexao(const char* arquivo, const char* hora_conexao,
                               const char* nome_dns, const char* caminho_exe,
                               const char* hora_desconexao, int nova_conexao, int ativo);
 
-// Appends the footer to `arquivo` in the report folder.
-void finalizar_log(const char* arquivo);
+// Adds the footer and puts the report in place, after what the file already
+// held (a second scan in the same second adds a second document). 1 when the
+// whole report was written; 0 when any write failed: the file is then as it
+// was (absent, or holding only the earlier documents) and the user is told
+// which file and why.
+int finalizar_log(const char* arquivo);
 
 // Opens the report folder (created when missing) in the file manager. 0 when
 // it cannot be used.

@@ -1,12 +1,10 @@
 #include "output/settings.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
-
-#include <unistd.h>
-
+#include "platform/platform.h"
 #include "shell/diagnostico.h"
 #include "shell/startup.h"
 
@@ -55,15 +53,36 @@ const configuracao configuracoes[] = {
 
 const char problemas_na_abertura[] = "Problemas na abertura do arquivo\n";
 
-// One whole line, however long, without its size being guessed; false at end.
-bool ler_linha(std::FILE* arquivo, std::string& linha) {
-    linha.clear();
+// A settings line is short. A longer one is read, and kept by a rewrite, in
+// pieces of this width, so memory stays the same whatever the file holds.
+constexpr std::size_t largura_de_linha = 512;
+// A settings file holds a few hundred characters; one larger than this is not
+// a settings file (a link to a device, a log written to the wrong place).
+constexpr std::size_t tamanho_maximo = 1 << 20;
+
+struct leitor_de_linhas {
+    std::FILE* arquivo;
+    std::size_t lidos = 0;
+    bool grande_demais = false;
+};
+
+// The next line, or the next piece of a line longer than `linha`: at most
+// largura_de_linha - 1 characters, through the line feed. Returns its length
+// (the text may hold NUL characters, which a rewrite keeps); 0 at the end.
+std::size_t ler_linha(leitor_de_linhas& leitor, char (&linha)[largura_de_linha]) {
+    std::size_t n = 0;
     int c;
-    while ((c = std::fgetc(arquivo)) != EOF) {
-        linha.push_back(static_cast<char>(c));
+    while (n + 1 < sizeof linha && (c = std::fgetc(leitor.arquivo)) != EOF) {
+        linha[n++] = static_cast<char>(c);
         if (c == '\n') break;
     }
-    return !linha.empty();
+    linha[n] = '\0';
+    leitor.lidos += n;
+    if (leitor.lidos > tamanho_maximo) {
+        leitor.grande_demais = true;
+        return 0;
+    }
+    return n;
 }
 
 void converter_textos() {
@@ -90,21 +109,37 @@ void validar_faixas() {
     if (posicao_quantidade_loop < 0 || posicao_quantidade_loop > 5) mensagem("Erro conteudo XML");
 }
 
-// The temporary file of a rewrite lives beside the settings file, so the final
-// rename stays within one file system and replaces the file atomically.
-std::string arquivo_temporario_ao_lado(const char* caminho) {
-    std::string pasta(caminho);
-    std::size_t barra = pasta.find_last_of('/');
-    return barra == std::string::npos ? "xml.temp" : pasta.substr(0, barra + 1) + "xml.temp";
+// The folder of the settings file, for telling the user where a change could
+// not be stored.
+void pasta_do_arquivo(const char* caminho, char (&pasta)[512]) {
+    copiar_celula(pasta, caminho);
+    char* barra = std::strrchr(pasta, plataforma::separador);
+    if (barra == pasta) barra[1] = '\0';
+    else if (barra) *barra = '\0';
+    else copiar_celula(pasta, ".");
 }
 
-bool gravar_tudo(std::FILE* arquivo, const std::string& texto) {
-    return std::fwrite(texto.data(), 1, texto.size(), arquivo) == texto.size();
+void avisar_configuracao_nao_gravada(const char* caminho, const char* motivo) {
+    char pasta[512];
+    pasta_do_arquivo(caminho, pasta);
+    char complemento[800];
+    formatar_limitado(complemento, sizeof complemento, "%s: %s", pasta, motivo);
+    avisar("A configura\xe7\xe3o n\xe3o p\xf4" "de ser gravada na pasta ", complemento);
 }
 
-bool fechar_gravado(std::FILE* arquivo) {
-    bool certo = std::fflush(arquivo) == 0 && fsync(fileno(arquivo)) == 0;
-    return std::fclose(arquivo) == 0 && certo;
+void avisar_falha(const char* caminho, int erro) {
+    char motivo[256];
+    plataforma::texto_do_erro(erro, motivo, sizeof motivo);
+    diagnostico(problemas_na_abertura);
+    avisar_configuracao_nao_gravada(caminho, motivo);
+}
+
+// The replacement keeps the line ending of the line it replaces.
+void formar_substituta(char (&substituta)[256], const char* linha, std::size_t n,
+                       const char* tag_abre, const char* valor, const char* tag_fecha) {
+    bool crlf = n >= 2 && linha[n - 2] == '\r' && linha[n - 1] == '\n';
+    formatar_limitado(substituta, sizeof substituta, "%s%s%s%s", tag_abre, valor, tag_fecha,
+                      crlf ? "\r\n" : "\n");
 }
 
 }  // namespace
@@ -125,58 +160,73 @@ texto_fixo<512> extrair_texto_tag(const char* linha, const char* tag_abre, const
 }
 
 int carregar_xml(const char* caminho) {
-    std::FILE* arquivo = std::fopen(caminho, "r");
-    if (arquivo == nullptr) {
+    leitor_de_linhas leitor{plataforma::abrir_arquivo_regular(caminho)};
+    if (leitor.arquivo == nullptr) {
         diagnostico(problemas_na_abertura);
         return -1;
     }
-    std::string linha;
-    while (ler_linha(arquivo, linha)) {
+    char linha[largura_de_linha];
+    while (ler_linha(leitor, linha) > 0) {
         for (const configuracao& c : configuracoes) {
-            texto_fixo<512> valor = extrair_texto_tag(linha.c_str(), c.tag_abre, c.tag_fecha);
+            texto_fixo<512> valor = extrair_texto_tag(linha, c.tag_abre, c.tag_fecha);
             if (std::strcmp(valor, "none") != 0) copiar_limitado(c.texto, c.largura, valor);
         }
     }
-    std::fclose(arquivo);
+    bool lido = !std::ferror(leitor.arquivo) && !leitor.grande_demais;
+    std::fclose(leitor.arquivo);
+    if (!lido) {
+        diagnostico(problemas_na_abertura);
+        return -1;
+    }
     converter_textos();
     resumo_websites = exibir_filtro;
     validar_faixas();
     return 1;
 }
 
+// The settings file is replaced only by a complete copy (a temporary file of a
+// unique name renamed over it, its permissions kept, a link's target changed
+// and the link kept): a failed write leaves it as it was, and the user is told.
 int alterar_xml(const char* valor, const char* caminho, const char* tag_abre,
                 const char* tag_fecha) {
-    char substituta[256];
-    formatar_limitado(substituta, sizeof substituta, "%s%s%s\n", tag_abre, valor, tag_fecha);
-    std::FILE* original = std::fopen(caminho, "r");
-    if (original == nullptr) {
-        diagnostico(problemas_na_abertura);
+    leitor_de_linhas leitor{plataforma::abrir_arquivo_regular(caminho)};
+    if (leitor.arquivo == nullptr) {
+        avisar_falha(caminho, errno);
         return -1;
     }
-    std::string temporario = arquivo_temporario_ao_lado(caminho);
-    std::FILE* novo = std::fopen(temporario.c_str(), "wb");
-    if (novo == nullptr) {
-        std::fclose(original);
-        diagnostico(problemas_na_abertura);
+    plataforma::gravacao_de_arquivo novo;
+    if (!plataforma::iniciar_gravacao(novo, caminho, plataforma::modo_de_gravacao::substituir)) {
+        std::fclose(leitor.arquivo);
+        avisar_falha(caminho, novo.erro);
         return -1;
     }
     int substituicoes = 0;
-    bool gravado = true;
-    std::string linha;
-    while (gravado && ler_linha(original, linha)) {
-        diagnostico("Linha  : %s", linha.c_str());
-        bool da_configuracao =
-            std::strcmp(extrair_texto_tag(linha.c_str(), tag_abre, tag_fecha), "none") != 0;
-        if (da_configuracao) ++substituicoes;
-        gravado = gravar_tudo(novo, da_configuracao ? std::string(substituta) : linha);
+    char linha[largura_de_linha];
+    std::size_t n;
+    while ((n = ler_linha(leitor, linha)) > 0) {
+        diagnostico("Linha  : %s", linha);
+        if (std::strcmp(extrair_texto_tag(linha, tag_abre, tag_fecha), "none") == 0) {
+            plataforma::gravar(novo, linha, n);
+            continue;
+        }
+        char substituta[256];
+        formar_substituta(substituta, linha, n, tag_abre, valor, tag_fecha);
+        plataforma::gravar_texto(novo, substituta);
+        ++substituicoes;
     }
-    std::fclose(original);
-    // The settings file is replaced only by a complete copy: a failed write
-    // leaves it as it was.
-    if (!fechar_gravado(novo) || !gravado || std::rename(temporario.c_str(), caminho) != 0) {
-        std::remove(temporario.c_str());
-        diagnostico(problemas_na_abertura);
+    if (std::ferror(leitor.arquivo) && novo.erro == 0) novo.erro = EIO;
+    if (leitor.grande_demais && novo.erro == 0) novo.erro = EFBIG;
+    std::fclose(leitor.arquivo);
+    if (!plataforma::concluir_gravacao(novo)) {
+        avisar_falha(caminho, novo.erro);
         return -1;
+    }
+    if (substituicoes == 0) {
+        char motivo[160];
+        formatar_limitado(motivo, sizeof motivo, "o arquivo n\xe3o tem a linha %s", tag_abre);
+        char motivo_saida[320];
+        latin1_para_saida(motivo, motivo_saida, sizeof motivo_saida);
+        avisar_configuracao_nao_gravada(caminho, motivo_saida);
     }
     return substituicoes;
 }

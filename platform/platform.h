@@ -6,6 +6,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 namespace plataforma {
 
@@ -33,6 +34,65 @@ bool pasta_documentos(char* destino, std::size_t largura);
 // Change / create one directory (one level). 0 on success, -1 on failure.
 int mudar_diretorio(const char* caminho);
 int criar_diretorio(const char* caminho);
+
+// ---- Files ------------------------------------------------------------------
+
+// Opens `caminho` for reading (binary) only when it is a regular file (a link
+// is followed to what it names). A directory, FIFO, device or socket is refused
+// without waiting on it. nullptr when refused or unreadable.
+std::FILE* abrir_arquivo_regular(const char* caminho);
+
+// How a file written whole (below) meets what is already at its path.
+enum class modo_de_gravacao {
+    substituir,  // the new content replaces the file's; its permissions are kept
+    anexar,      // the file's present content, then the new content
+    criar,       // refused (EEXIST) when anything is already at the path
+};
+
+// A file written whole or not at all: the content goes into a temporary file
+// of a unique name beside the destination, every write checked, and replaces
+// the destination only once it is complete, flushed to disk and closed. A
+// symbolic link is followed: its target is replaced and the link stays. A
+// destination that exists must be a regular file. A new file gets the
+// permissions any new file of the user gets.
+struct gravacao_de_arquivo {
+    std::FILE* temporario = nullptr;  // open while the content is written
+    int erro = 0;                     // the first failure's system error, 0 while none
+    char destino[1024] = "";          // the file replaced (a link's target)
+    char caminho_temporario[1024] = "";
+};
+
+// False (with `erro` set) when the temporary file cannot be made or the
+// destination cannot be used.
+bool iniciar_gravacao(gravacao_de_arquivo& g, const char* caminho, modo_de_gravacao modo);
+
+// Adds bytes; does nothing once a write has failed. False when failed.
+bool gravar(gravacao_de_arquivo& g, const void* dados, std::size_t tamanho);
+bool gravar_texto(gravacao_de_arquivo& g, const char* texto);
+
+// Puts the file in place. False when anything failed: the destination is then
+// as it was and the temporary file is gone.
+bool concluir_gravacao(gravacao_de_arquivo& g);
+
+// Drops the temporary file; the destination stays as it was.
+void desistir_da_gravacao(gravacao_de_arquivo& g);
+
+// The system's text for an error number (`gravacao_de_arquivo::erro`).
+void texto_do_erro(int erro, char* destino, std::size_t largura);
+
+// ---- Requests to end the program from outside --------------------------------
+
+// Installs the handling of requests to end the program that come from outside
+// (on Linux the signals SIGTERM, SIGINT and SIGHUP: a logout, a shutdown,
+// Ctrl+C in the terminal): such a request ends the process at once with status
+// 1, unless requests are held (below). Also makes a write to a closed pipe or
+// to a closed standard output fail with an error instead of ending the program.
+void preparar_pedidos_de_encerramento();
+
+// While held, a request is only noted (encerramento_pedido() turns true) for
+// the program to act on at a safe point of its own thread.
+void segurar_pedidos_de_encerramento(bool segurar);
+bool encerramento_pedido();
 
 // ---- Clock ------------------------------------------------------------------
 

@@ -3,7 +3,9 @@
 // file copier.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "common/texto.h"
 #include "platform/platform.h"
 #include "shell/diagnostico.h"
 #include "shell/startup.h"
@@ -17,44 +19,60 @@ void encerrar_processo() {
     std::exit(1);
 }
 
-void mensagem(const char* texto) {
+void avisar(const char* texto, const char* complemento) {
     char texto_saida[1024];
     latin1_para_saida(texto, texto_saida, sizeof texto_saida);
+    if (complemento) {
+        std::size_t usado = std::strlen(texto_saida);
+        copiar_limitado(texto_saida + usado, sizeof texto_saida - usado, complemento);
+    }
     plataforma::mostrar_mensagem("Quorvex", texto_saida);
+}
+
+void mensagem(const char* texto) {
+    avisar(texto);
     encerrar_processo();
 }
 
 int exec_(const char* const argumentos[]) { return plataforma::lancar_programa(argumentos, nullptr); }
 
+// Only a regular file counts: a directory, FIFO or device where a file should
+// be counts as missing, and is never waited on.
 int file_exists(const char* caminho) {
-    std::FILE* arquivo = std::fopen(caminho, "rb");
+    std::FILE* arquivo = plataforma::abrir_arquivo_regular(caminho);
     if (arquivo == nullptr) return 0;
-    // A directory opens on Linux but cannot be read: it counts as missing.
-    char byte;
-    bool legivel = std::fread(&byte, 1, 1, arquivo) == 1 || std::feof(arquivo);
     std::fclose(arquivo);
-    return legivel ? 1 : 0;
+    return 1;
 }
 
+// The copy is written whole or not at all (a temporary file renamed into
+// place), and never over anything already at the destination: a failed copy
+// leaves no file behind for later starts to take as the settings.
 int copiar_arquivo(const char* origem, const char* destino) {
-    std::FILE* entrada = std::fopen(origem, "rb");
+    std::FILE* entrada = plataforma::abrir_arquivo_regular(origem);
     if (entrada == nullptr) {
         diagnostico("\nErro ao abrir o arquivo original.\n\n");
         std::exit(1);
     }
-    std::FILE* saida = std::fopen(destino, "wb");
-    if (saida == nullptr) {
+    plataforma::gravacao_de_arquivo saida;
+    if (!plataforma::iniciar_gravacao(saida, destino, plataforma::modo_de_gravacao::criar)) {
         std::fclose(entrada);
         diagnostico("\nErro ao abrir o arquivo c\xf3pia.\n\n");
         std::exit(1);
     }
     char bloco[4096];
     std::size_t lidos;
-    while ((lidos = std::fread(bloco, 1, sizeof bloco, entrada)) > 0) {
-        std::fwrite(bloco, 1, lidos, saida);
+    while ((lidos = std::fread(bloco, 1, sizeof bloco, entrada)) > 0 &&
+           plataforma::gravar(saida, bloco, lidos)) {
     }
+    bool lido = !std::ferror(entrada);
     std::fclose(entrada);
-    if (std::fclose(saida) != 0) {
+    if (!lido) {
+        plataforma::desistir_da_gravacao(saida);
+        diagnostico("\nErro ao abrir o arquivo original.\n\n");
+        std::exit(1);
+    }
+    if (!plataforma::concluir_gravacao(saida)) {
         diagnostico("\nErro ao abrir o arquivo c\xf3pia.\n\n");
         std::exit(1);
     }

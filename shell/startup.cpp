@@ -32,7 +32,12 @@ void formar_caminho(char* destino, std::size_t largura, const char* pasta, const
 
 void fixar_diretorios() {
     if (!plataforma::diretorio_atual(diratu2, 256)) {
-        mensagem("Caminho longo demais para o diret\xf3rio inicial (limite de 255 caracteres)");
+        // A start folder that fits a larger field is too long; one that fits
+        // none cannot be read at all (deleted, or no permission on a parent).
+        char maior[4096];
+        if (plataforma::diretorio_atual(maior, sizeof maior))
+            mensagem("Caminho longo demais para o diret\xf3rio inicial (limite de 255 caracteres)");
+        mensagem("O diret\xf3rio inicial n\xe3o p\xf4" "de ser lido (apagado ou sem permiss\xe3o)");
     }
     copiar_celula(diratu, diratu2);
     if (!plataforma::pasta_dados_locais(dirdadoapli, sizeof dirdadoapli)) {
@@ -100,6 +105,7 @@ void mostrar_abertura() {
 }  // namespace
 
 int SDL_main(int, char**) {
+    plataforma::preparar_pedidos_de_encerramento();
     fixar_diretorios();
     instalar_configuracao_padrao();
     verificar_arquivos();

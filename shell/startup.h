@@ -11,6 +11,11 @@ extern char file_xml[512];        // <dirlocapli>/config.xml
 extern char file_xml_padrao[64];  // "config.xml", the default in the start directory
 extern SDL_Surface* screen;       // the window surface
 
+// Shows a message titled "Quorvex" that does not end the program: `texto` in
+// the program's own words (Latin-1), then `complemento` as the system gave it
+// (a path, the system's error text), or nothing.
+void avisar(const char* texto, const char* complemento = nullptr);
+
 // Shows a fatal message titled "Quorvex" and ends the process with status 1.
 [[noreturn]] void mensagem(const char* texto);
 

@@ -245,6 +245,8 @@ Programa::Programa() : tela_(std::make_unique<tela_virtual>(casa_ / "xvfb.txt"))
     mkdir(ferramentas.c_str(), 0755);
     instalar_substituto(ferramentas, "xdg-open");
     instalar_substituto(ferramentas, "x-terminal-emulator");
+    // Messages are recorded and acknowledged at once.
+    instalar_substituto(ferramentas, "zenity");
     mkdir((casa_ / ".local").c_str(), 0755);
     mkdir((casa_ / ".local/share").c_str(), 0755);
     mkdir((casa_ / ".local/share/Quorvex").c_str(), 0755);
@@ -255,6 +257,10 @@ Programa::~Programa() {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
+}
+
+void Programa::sinalizar(int sinal) {
+    if (pid_ > 0) kill(pid_, sinal);
 }
 
 void Programa::configurar(const std::string& conteudo) {

@@ -69,6 +69,8 @@ public:
     void tecla(const std::string& nome);
     // The window manager's close request: WM_DELETE_WINDOW.
     void pedir_fechamento();
+    // A signal from outside (a logout, a shutdown, Ctrl+C).
+    void sinalizar(int sinal);
 
     captura capturar() const;
     // Waits until `condicao` holds for a capture, at most `limite_s` seconds.

@@ -7,7 +7,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstring>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -248,6 +251,21 @@ protected:
         return c;
     }
 
+    // A 32-turn scan under way that has listed `uma`, with the settings asking
+    // for the report to be opened.
+    void scan_longo_que_listou(const conexao& uma) {
+        iniciar(5, 1, 0);
+        programa.clicar(botao_iniciar.first, botao_iniciar.second);
+        ASSERT_TRUE(programa.esperar_saida(linha_do_painel(uma.porta_cliente), 8));
+    }
+
+    // The one report holds `uma`'s block and ends with the footer.
+    void relatorio_inteiro_com(const conexao& uma, const escuta& servidor) {
+        std::string relatorio = relatorio_unico();
+        EXPECT_EQ(blocos_de(blocos(relatorio), uma.porta_cliente, servidor.porta), 1) << relatorio;
+        EXPECT_TRUE(tem(relatorio, "</html>\n")) << "the report is whole";
+    }
+
     std::string relatorio_unico() {
         auto arquivos = programa.relatorios();
         EXPECT_EQ(arquivos.size(), 1u);
@@ -350,6 +368,46 @@ TEST_F(ProgramaEmJanela, FecharDuranteOScanTerminaComStatus1SemRelatorio) {
     ASSERT_TRUE(programa.esperar_saida(linha_do_painel(uma.porta_cliente), 8));
     fechar_com_status_1();
     EXPECT_TRUE(programa.relatorios().empty());
+}
+
+// A logout, a shutdown or Ctrl+C during a scan: the report of the rows so far
+// is written whole first, then the program ends with status 1.
+class SinalDuranteOScan : public ProgramaEmJanela, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SinalDuranteOScan, GravaORelatorioAteAliETerminaComStatus1) {
+    escuta servidor;
+    conexao uma(servidor);
+    ASSERT_NO_FATAL_FAILURE(scan_longo_que_listou(uma));
+    programa.sinalizar(GetParam());
+    EXPECT_EQ(programa.esperar_fim(5), 1) << "a 32-turn scan ends at once";
+    relatorio_inteiro_com(uma, servidor);
+    EXPECT_FALSE(programa.esperar_lancado("|xdg-open|", 0.5)) << "nothing is opened on the way out";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sinais, SinalDuranteOScan, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == SIGTERM ? "TERM" : info.param == SIGINT ? "INT" : "HUP");
+                         });
+
+TEST_F(ProgramaEmJanela, SinalForaDoScanTerminaLogoComStatus1) {
+    iniciar();
+    programa.sinalizar(SIGTERM);
+    EXPECT_EQ(programa.esperar_fim(2), 1);
+    EXPECT_TRUE(programa.relatorios().empty());
+}
+
+// 251 connections kept in one reading: the report of the rows so far, then the
+// limit's message, then status 1.
+TEST_F(ProgramaEmJanela, LimiteDeUmaLeituraGravaORelatorioAntesDaMensagem) {
+    escuta servidor;
+    conexao uma(servidor);
+    ASSERT_NO_FATAL_FAILURE(scan_longo_que_listou(uma));
+    std::vector<std::unique_ptr<conexao>> muitas;
+    for (int i = 0; i < 125; ++i) muitas.push_back(std::make_unique<conexao>(servidor));
+    EXPECT_EQ(programa.esperar_fim(20), 1);
+    EXPECT_TRUE(programa.esperar_lancado(
+        "|zenity|--info --no-markup --title=Quorvex --text=Limite de conexoes:250", 1));
+    relatorio_inteiro_com(uma, servidor);
 }
 
 struct tela_para_fechar {

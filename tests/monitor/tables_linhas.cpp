@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstdio>
 #include <string>
 
 #include "monitor/tables.h"
@@ -226,6 +227,20 @@ TEST_F(Tabelas, LinhaQuinhentosEUmEncerraComAMensagem) {
             painel("500", "8.8.8.8", "443");
         },
         ::testing::ExitedWithCode(1), "Limite de conexoes:500");
+}
+
+// During a scan the home screen writes the report of the rows so far before a
+// limit's message ends the program.
+TEST_F(Tabelas, LimiteRodaARotinaDoScanAntesDaMensagem) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (int i = 0; i < 500; ++i) painel(std::to_string(i).c_str(), "8.8.8.8", "443");
+    EXPECT_EXIT(
+        {
+            unsetenv("DISPLAY");
+            antes_de_um_limite([] { std::fprintf(stderr, "relatorio de %d linhas\n", num_banco_painel); });
+            painel("500", "8.8.8.8", "443");
+        },
+        ::testing::ExitedWithCode(1), "relatorio de 500 linhas\nLimite de conexoes:500");
 }
 
 }  // namespace

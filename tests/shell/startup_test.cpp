@@ -4,8 +4,12 @@
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/test_support.h"
 
@@ -179,6 +183,98 @@ TEST_F(InicioDoPrograma, DiretorioInicialLongoDemaisERecusado) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.erros.find("Caminho longo demais"), std::string::npos) << r.erros;
     EXPECT_FALSE(existe(dados())) << "nothing is created from a path that did not fit";
+}
+
+TEST_F(InicioDoPrograma, PastaInicialIlegivelDizIssoENaoCaminhoLongo) {
+    auto r = teste::executar({"/bin/sh", "-c", "rmdir \"$PWD\" && exec \"$0\"", QUORVEX_BINARY},
+                             inicio, {"HOME=" + casa, "DISPLAY="});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.erros,
+              "O diret\xc3\xb3rio inicial n\xc3\xa3o p\xc3\xb4" "de ser lido (apagado ou sem permiss\xc3\xa3o)\n");
+}
+
+// A default settings file that is not a regular file is refused as missing:
+// nothing is copied, and nothing waits on it.
+TEST_F(InicioDoPrograma, PadraoQueNaoEArquivoRegularERecusado) {
+    instalar_arquivos();
+    for (const char* tipo : {"pasta", "/dev/zero", "fifo"}) {
+        std::string padrao = inicio + "/config.xml";
+        std::string tipo_ = tipo;
+        if (tipo_ == "pasta") ASSERT_EQ(mkdir(padrao.c_str(), 0755), 0);
+        else if (tipo_ == "fifo") ASSERT_EQ(mkfifo(padrao.c_str(), 0644), 0);
+        else ASSERT_EQ(symlink(tipo, padrao.c_str()), 0);
+        auto r = iniciar({}, 5.0);
+        EXPECT_EQ(r.status, 1) << tipo;
+        EXPECT_EQ(r.saida, "\nErro ao abrir o arquivo original.\n\n") << tipo;
+        EXPECT_FALSE(existe(dados() + "/config.xml")) << tipo;
+        EXPECT_EQ(teste::nomes_em(dados()), std::vector<std::string>{}) << tipo;
+        std::filesystem::remove(padrao);
+    }
+}
+
+// A per-user settings file that is not a regular file is never overwritten,
+// nor waited on.
+TEST_F(InicioDoPrograma, ConfiguracaoDoUsuarioQueEFifoOuDispositivoNaoPrendeOInicio) {
+    instalar_arquivos();
+    escrever_arquivo(inicio + "/config.xml", configuracao_valida);
+    std::filesystem::create_directories(dados());
+    std::string do_usuario = dados() + "/config.xml";
+    ASSERT_EQ(mkfifo(do_usuario.c_str(), 0644), 0);
+    auto fifo = iniciar({}, 5.0);
+    EXPECT_EQ(fifo.status, 1);
+    EXPECT_EQ(fifo.saida, "\nErro ao abrir o arquivo c\xc3\xb3pia.\n\n");
+    struct stat info;
+    ASSERT_EQ(lstat(do_usuario.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+    std::filesystem::remove(do_usuario);
+    ASSERT_EQ(symlink("/dev/zero", do_usuario.c_str()), 0);
+    auto zero = iniciar({}, 5.0);
+    EXPECT_EQ(zero.status, 1);
+    EXPECT_EQ(zero.saida, "\nErro ao abrir o arquivo c\xc3\xb3pia.\n\n");
+}
+
+// A first-run copy that fails on a full disk leaves no settings file; the next
+// start, with room again, installs the default.
+TEST_F(InicioDoPrograma, PrimeiraCopiaEmDiscoCheioNaoDeixaArquivoVazio) {
+    instalar_arquivos();
+    escrever_arquivo(inicio + "/config.xml", configuracao_valida);
+    std::string share = casa + "/.local/share";
+    std::filesystem::create_directories(share);
+    teste::DiscoProprio disco(share, "size=64k");
+    EXIGIR_DISCO_PROPRIO(disco);
+    ASSERT_TRUE(disco.encher());
+    auto r = iniciar();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.saida, "\nErro ao abrir o arquivo c\xc3\xb3pia.\n\n");
+    EXPECT_EQ(teste::nomes_em(dados()), std::vector<std::string>{}) << "nothing is left behind";
+
+    std::filesystem::remove(share + "/.enchimento");
+    iniciar({"SDL_VIDEODRIVER=dummy"}, 2.0);
+    EXPECT_EQ(ler_arquivo(dados() + "/config.xml"), configuracao_valida);
+}
+
+// Started from a pipe whose reader has gone: the first diagnostic line cannot
+// be written, and the program goes on to end as it would (status 1), not by
+// SIGPIPE.
+TEST_F(InicioDoPrograma, SaidaFechadaNaoEncerraOPrograma) {
+    instalar_arquivos();
+    pid_t filho = fork();
+    if (filho == 0) {
+        int cano[2];
+        if (pipe(cano) != 0 || chdir(inicio.c_str()) != 0) _exit(2);
+        close(cano[0]);
+        dup2(cano[1], 1);
+        setenv("HOME", casa.c_str(), 1);
+        unsetenv("XDG_DATA_HOME");
+        unsetenv("DISPLAY");
+        execl(QUORVEX_BINARY, QUORVEX_BINARY, static_cast<char*>(nullptr));
+        _exit(2);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(filho, &status, 0), filho);
+    EXPECT_FALSE(WIFSIGNALED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
 }
 
 }  // namespace

@@ -78,7 +78,54 @@ bool em_rede_privada();
 // Runs a command line through /bin/sh and returns its standard output.
 std::string saida_de(const std::string& comando);
 
+// A small file system of its own (tmpfs with `opcoes`, e.g. "size=64k")
+// mounted on the existing folder `pasta` for this thread and the programs it
+// starts, in a private mount namespace; unmounted at destruction. Where the
+// machine does not allow it, montado() is false and the test skips.
+class DiscoProprio {
+public:
+    DiscoProprio(const std::string& pasta, const std::string& opcoes);
+    ~DiscoProprio();
+    bool montado() const { return montado_; }
+    // Fills it with one file until no space is left.
+    bool encher();
+    // Remounts it read-only.
+    bool somente_leitura();
+
+private:
+    std::string pasta_;
+    bool montado_ = false;
+};
+
+// Stand-ins for the dialog programs (zenity, xmessage) that record each
+// dialog's arguments, one line per dialog, and return at once as after OK.
+// For the object's life PATH and DISPLAY of this process lead to them;
+// ambiente() gives the same to a program started with executar().
+class DialogosRegistrados {
+public:
+    DialogosRegistrados();
+    ~DialogosRegistrados();
+    std::string registro() const;
+    std::vector<std::string> ambiente() const;
+
+private:
+    PastaTemporaria pasta_;
+    std::string path_antigo_;
+    std::string display_antigo_;
+    bool tinha_display_ = false;
+};
+
+// The names in a folder (not . and ..), sorted.
+std::vector<std::string> nomes_em(const std::string& pasta);
+
 }  // namespace teste
+
+#define EXIGIR_DISCO_PROPRIO(disco)                                                    \
+    do {                                                                               \
+        if (!(disco).montado())                                                        \
+            GTEST_SKIP() << "sem namespace de montagem privado (unshare -m recusado "   \
+                            "aqui): teste de disco cheio ou somente leitura pulado";   \
+    } while (0)
 
 // Tests that open connections or count the machine's connection table need a
 // network of their own: elsewhere other programs' connections would change

@@ -1,15 +1,21 @@
 // The POSIX part of the test support: running programs, Xvfb, the process's
-// threads, shell commands. The portable part is in test_support.cpp.
+// threads, shell commands, a disk of its own, recorded dialogs. The portable part is in test_support.cpp.
 #include "support/test_support.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -142,6 +148,85 @@ std::string saida_de(const std::string& comando) {
         pclose(processo);
     }
     return saida;
+}
+
+namespace {
+// One private mount namespace for the thread that mounts, made at first use;
+// mounts made in it are not seen by the rest of the machine.
+bool namespace_de_montagem_privado() {
+    static thread_local int pronto = -1;
+    if (pronto < 0) {
+        pronto = unshare(CLONE_NEWNS) == 0 &&
+                 mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    }
+    return pronto == 1;
+}
+}  // namespace
+
+DiscoProprio::DiscoProprio(const std::string& pasta, const std::string& opcoes) : pasta_(pasta) {
+    montado_ = namespace_de_montagem_privado() &&
+               mount("tmpfs", pasta.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, opcoes.c_str()) == 0;
+}
+
+DiscoProprio::~DiscoProprio() {
+    if (montado_) umount2(pasta_.c_str(), MNT_DETACH);
+}
+
+bool DiscoProprio::encher() {
+    int f = open((pasta_ + "/.enchimento").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (f < 0) return false;
+    char bloco[4096] = {};
+    while (write(f, bloco, sizeof bloco) > 0) {
+    }
+    bool cheio = errno == ENOSPC;
+    // A last partial page.
+    while (write(f, bloco, 1) > 0) {
+    }
+    close(f);
+    return cheio;
+}
+
+bool DiscoProprio::somente_leitura() {
+    return mount(nullptr, pasta_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV,
+                 nullptr) == 0;
+}
+
+DialogosRegistrados::DialogosRegistrados() {
+    const std::string registrador = "#!/bin/sh\nprintf '%s|%s\\n' \"$(basename \"$0\")\" \"$*\" >> \"" +
+                                    (pasta_ / "dialogos.txt") + "\"\n";
+    for (const char* programa : {"zenity", "xmessage"}) {
+        escrever_arquivo(pasta_ / programa, registrador);
+        chmod((pasta_ / programa).c_str(), 0755);
+    }
+    const char* path = std::getenv("PATH");
+    path_antigo_ = path ? path : "/usr/bin:/bin";
+    const char* display = std::getenv("DISPLAY");
+    tinha_display_ = display != nullptr;
+    if (display) display_antigo_ = display;
+    setenv("PATH", (pasta_.caminho() + ":" + path_antigo_).c_str(), 1);
+    setenv("DISPLAY", ":97", 1);
+}
+
+DialogosRegistrados::~DialogosRegistrados() {
+    setenv("PATH", path_antigo_.c_str(), 1);
+    if (tinha_display_) setenv("DISPLAY", display_antigo_.c_str(), 1);
+    else unsetenv("DISPLAY");
+}
+
+std::string DialogosRegistrados::registro() const {
+    return existe(pasta_ / "dialogos.txt") ? ler_arquivo(pasta_ / "dialogos.txt") : "";
+}
+
+std::vector<std::string> DialogosRegistrados::ambiente() const {
+    return {"PATH=" + pasta_.caminho() + ":" + path_antigo_, "DISPLAY=:97"};
+}
+
+std::vector<std::string> nomes_em(const std::string& pasta) {
+    std::vector<std::string> nomes;
+    for (const auto& entrada : std::filesystem::directory_iterator(pasta))
+        nomes.push_back(entrada.path().filename().string());
+    std::sort(nomes.begin(), nomes.end());
+    return nomes;
 }
 
 }  // namespace teste
