@@ -1,6 +1,5 @@
 #include "output/settings.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -127,6 +126,13 @@ void avisar_configuracao_nao_gravada(const char* caminho, const char* motivo) {
     avisar("A configura\xe7\xe3o n\xe3o p\xf4" "de ser gravada na pasta ", complemento);
 }
 
+// A reason in the program's own words (Latin-1), not the system's.
+void avisar_motivo_proprio(const char* caminho, const char* motivo) {
+    char motivo_saida[320];
+    latin1_para_saida(motivo, motivo_saida, sizeof motivo_saida);
+    avisar_configuracao_nao_gravada(caminho, motivo_saida);
+}
+
 void avisar_falha(const char* caminho, int erro) {
     char motivo[256];
     plataforma::texto_do_erro(erro, motivo, sizeof motivo);
@@ -191,7 +197,7 @@ int alterar_xml(const char* valor, const char* caminho, const char* tag_abre,
                 const char* tag_fecha) {
     leitor_de_linhas leitor{plataforma::abrir_arquivo_regular(caminho)};
     if (leitor.arquivo == nullptr) {
-        avisar_falha(caminho, errno);
+        avisar_falha(caminho, plataforma::ultimo_erro());
         return -1;
     }
     plataforma::gravacao_de_arquivo novo;
@@ -214,9 +220,14 @@ int alterar_xml(const char* valor, const char* caminho, const char* tag_abre,
         plataforma::gravar_texto(novo, substituta);
         ++substituicoes;
     }
-    if (std::ferror(leitor.arquivo) && novo.erro == 0) novo.erro = EIO;
-    if (leitor.grande_demais && novo.erro == 0) novo.erro = EFBIG;
+    bool lido = !std::ferror(leitor.arquivo) && !leitor.grande_demais;
     std::fclose(leitor.arquivo);
+    if (!lido) {
+        plataforma::desistir_da_gravacao(novo);
+        diagnostico(problemas_na_abertura);
+        avisar_motivo_proprio(caminho, "o arquivo de configura\xe7\xe3o n\xe3o p\xf4" "de ser lido inteiro");
+        return -1;
+    }
     if (!plataforma::concluir_gravacao(novo)) {
         avisar_falha(caminho, novo.erro);
         return -1;
@@ -224,9 +235,7 @@ int alterar_xml(const char* valor, const char* caminho, const char* tag_abre,
     if (substituicoes == 0) {
         char motivo[160];
         formatar_limitado(motivo, sizeof motivo, "o arquivo n\xe3o tem a linha %s", tag_abre);
-        char motivo_saida[320];
-        latin1_para_saida(motivo, motivo_saida, sizeof motivo_saida);
-        avisar_configuracao_nao_gravada(caminho, motivo_saida);
+        avisar_motivo_proprio(caminho, motivo);
     }
     return substituicoes;
 }

@@ -77,7 +77,10 @@ bool concluir_gravacao(gravacao_de_arquivo& g);
 // Drops the temporary file; the destination stays as it was.
 void desistir_da_gravacao(gravacao_de_arquivo& g);
 
-// The system's text for an error number (`gravacao_de_arquivo::erro`).
+// The system's error of the last call here that failed (abrir_arquivo_regular).
+int ultimo_erro();
+
+// The system's text for an error number (`gravacao_de_arquivo::erro`, ultimo_erro()).
 void texto_do_erro(int erro, char* destino, std::size_t largura);
 
 // ---- Requests to end the program from outside --------------------------------

@@ -211,6 +211,8 @@ void desistir_da_gravacao(gravacao_de_arquivo& g) {
     g.caminho_temporario[0] = '\0';
 }
 
+int ultimo_erro() { return errno; }
+
 void texto_do_erro(int erro, char* destino, std::size_t largura) {
     if (largura == 0) return;
     char texto[256];

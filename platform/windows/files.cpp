@@ -147,6 +147,8 @@ void desistir_da_gravacao(gravacao_de_arquivo& g) {
     g.caminho_temporario[0] = '\0';
 }
 
+int ultimo_erro() { return static_cast<int>(GetLastError()); }
+
 void texto_do_erro(int erro, char* destino, std::size_t largura) {
     if (largura == 0) return;
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,

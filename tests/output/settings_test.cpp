@@ -279,11 +279,13 @@ TEST_F(ArquivoDeConfiguracao, LinhasEArquivosLidosComLimite) {
     esperado.replace(esperado.find("<filtro>1"), 9, "<filtro>0");
     EXPECT_EQ(ler_arquivo(caminho), esperado) << "a long line is kept as it was";
 
-    std::string enorme(2 << 20, 'z');
+    std::string enorme = std::string(2 << 20, 'z') + "\n" + linha("local", "1");
     testing::internal::CaptureStdout();
-    EXPECT_EQ(carregar(enorme + "\n" + linha("local", "1")), -1);
+    EXPECT_EQ(carregar(enorme), -1);
+    EXPECT_EQ(alterar_xml("0", caminho.c_str(), "<local>", "</local>"), -1);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(local_secionado, 3) << "a file far larger than any settings file is refused";
+    EXPECT_EQ(ler_arquivo(caminho), enorme) << "and left as it was";
 }
 
 class ConfiguracaoQueNaoPodeSerGuardada : public ArquivoDeConfiguracao {
