@@ -36,7 +36,7 @@ TEST(MensagemAoUsuario, ComTelaMostraUmDialogoQueEsperaOOk) {
         _exit(0);
     }
     std::string janela;
-    for (int i = 0; i < 200 && janela.empty(); ++i) {
+    for (int i = 0; i < 400 && janela.empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         janela = janela_quorvex(tela.nome());
     }
@@ -44,13 +44,16 @@ TEST(MensagemAoUsuario, ComTelaMostraUmDialogoQueEsperaOOk) {
     int status;
     EXPECT_EQ(waitpid(filho, &status, WNOHANG), 0) << "the message must wait for the user";
 
+    // A dialog can be mapped before it takes keys (a loaded machine starts it
+    // slowly), so OK is pressed again each second until the dialog answers.
     janela.erase(janela.find('\n'));
-    teste::saida_de("DISPLAY=" + tela.nome() + " xdotool windowfocus --sync " + janela +
-                    " key --clearmodifiers Return 2>/dev/null");
+    const std::string ok = "DISPLAY=" + tela.nome() + " xdotool windowfocus --sync " + janela +
+                           " key --clearmodifiers Return 2>/dev/null";
     bool terminou = false;
-    for (int i = 0; i < 100 && !terminou; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        terminou = waitpid(filho, &status, WNOHANG) == filho;
+    for (int tentativa = 0; tentativa < 10 && !terminou; ++tentativa) {
+        teste::saida_de(ok);
+        terminou = teste::esperar_ate([&] { return waitpid(filho, &status, WNOHANG) == filho; },
+                                      std::chrono::milliseconds(1000));
     }
     if (!terminou) {
         kill(filho, SIGKILL);
