@@ -1,13 +1,13 @@
-// Files on Windows: reading only regular disk files, and writing a file whole
-// or not at all through a temporary file that replaces the destination.
-#include <winsock2.h>
+// Files on Windows: reading only regular files, and writing a file whole or
+// not at all through a temporary file beside it that MoveFileExA puts in its
+// place (replacing it, written through to the disk), with the replaced file's
+// attributes kept.
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -15,89 +15,221 @@
 namespace plataforma {
 namespace {
 
-std::FILE* como_arquivo_c(HANDLE alca, int modo, const char* abertura) {
-    int descritor = _open_osfhandle(reinterpret_cast<intptr_t>(alca), modo);
+// The C runtime's error numbers for the system's errors a file write meets;
+// the rest of the program compares and shows those.
+int erro_do_sistema(DWORD erro) {
+    switch (erro) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_DIRECTORY:  // a temporary file asked for in a missing folder
+            return ENOENT;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return EACCES;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return EEXIST;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ENOSPC;
+        case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_BUFFER_OVERFLOW:
+            return ENAMETOOLONG;
+        case ERROR_WRITE_PROTECT:
+            return EROFS;
+        case ERROR_INVALID_NAME:
+            return EINVAL;
+        default:
+            return EIO;
+    }
+}
+
+int erro_da_ultima_chamada() { return erro_do_sistema(GetLastError()); }
+
+bool copiar_caminho(char* destino, std::size_t largura, const char* origem) {
+    std::size_t n = std::strlen(origem);
+    if (n >= largura) return false;
+    std::memcpy(destino, origem, n + 1);
+    return true;
+}
+
+// A symbolic link's final target (Vista and later name it); "\\?\" taken off.
+bool alvo_da_ligacao(const char* caminho, char* destino, std::size_t largura) {
+    using funcao_caminho_final = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+    static const auto caminho_final = reinterpret_cast<funcao_caminho_final>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                               "GetFinalPathNameByHandleA")));
+    if (caminho_final == nullptr) return false;
+    HANDLE h = CreateFileA(caminho, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    char final[MAX_PATH + 8];
+    DWORD n = caminho_final(h, final, sizeof final, 0);
+    CloseHandle(h);
+    if (n == 0 || n >= sizeof final) return false;
+    const char* sem_prefixo = std::strncmp(final, "\\\\?\\", 4) == 0 ? final + 4 : final;
+    return copiar_caminho(destino, largura, sem_prefixo);
+}
+
+// The file a path leads to, as a full path: a link's final target, or the
+// path itself (existing or not yet).
+bool resolver_destino(const char* caminho, char* destino, std::size_t largura, int& erro) {
+    DWORD atributos = GetFileAttributesA(caminho);
+    if (atributos != INVALID_FILE_ATTRIBUTES && (atributos & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        alvo_da_ligacao(caminho, destino, largura))
+        return true;
+    char completo[MAX_PATH];
+    DWORD n = GetFullPathNameA(caminho, sizeof completo, completo, nullptr);
+    if (n == 0) {
+        erro = erro_da_ultima_chamada();
+        return false;
+    }
+    if (n >= sizeof completo || !copiar_caminho(destino, largura, completo)) {
+        erro = ENAMETOOLONG;
+        return false;
+    }
+    return true;
+}
+
+std::FILE* abrir_handle(HANDLE h, int modo, const char* modo_do_arquivo) {
+    int descritor = _open_osfhandle(reinterpret_cast<intptr_t>(h), modo | _O_BINARY);
     if (descritor < 0) {
-        CloseHandle(alca);
+        CloseHandle(h);
         return nullptr;
     }
-    std::FILE* f = _fdopen(descritor, abertura);
+    std::FILE* f = _fdopen(descritor, modo_do_arquivo);
     if (f == nullptr) _close(descritor);
     return f;
 }
 
-// The temporary file: beside the destination (so the replacement stays on one
-// volume), hidden, with a name no other copy of the program uses.
+// The temporary file: hidden, beside the destination (so the move stays on
+// one volume), with a unique name that GetTempFileNameA makes.
 std::FILE* criar_temporario(gravacao_de_arquivo& g) {
-    static LONG contador = 0;
-    const char* barra = std::strrchr(g.destino, '\\');
-    std::size_t pasta = barra ? static_cast<std::size_t>(barra - g.destino + 1) : 0;
-    int n = std::snprintf(g.caminho_temporario, sizeof g.caminho_temporario, "%.*s.%s.%lu.%ld.tmp",
-                          static_cast<int>(pasta), g.destino, g.destino + pasta,
-                          GetCurrentProcessId(), InterlockedIncrement(&contador));
-    if (n < 0 || static_cast<std::size_t>(n) >= sizeof g.caminho_temporario) {
-        g.erro = ERROR_FILENAME_EXCED_RANGE;
+    char pasta[sizeof g.destino];
+    copiar_caminho(pasta, sizeof pasta, g.destino);
+    char* barra = std::strrchr(pasta, '\\');
+    if (barra) barra[1] = '\0';
+    else copiar_caminho(pasta, sizeof pasta, ".");
+    if (std::strlen(pasta) + 14 > MAX_PATH || sizeof g.caminho_temporario < MAX_PATH) {
+        g.erro = ENAMETOOLONG;
+        return nullptr;
+    }
+    if (GetTempFileNameA(pasta, "qvx", 0, g.caminho_temporario) == 0) {
+        g.erro = erro_da_ultima_chamada();
         g.caminho_temporario[0] = '\0';
         return nullptr;
     }
-    HANDLE alca = CreateFileA(g.caminho_temporario, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_HIDDEN, nullptr);
-    if (alca == INVALID_HANDLE_VALUE) {
-        g.erro = static_cast<int>(GetLastError());
-        g.caminho_temporario[0] = '\0';
+    HANDLE h = CreateFileA(g.caminho_temporario, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                           FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        g.erro = erro_da_ultima_chamada();
         return nullptr;
     }
-    std::FILE* f = como_arquivo_c(alca, _O_WRONLY | _O_BINARY, "wb");
-    if (f == nullptr) g.erro = ERROR_NOT_ENOUGH_MEMORY;
+    SetFileAttributesA(g.caminho_temporario, FILE_ATTRIBUTE_HIDDEN);
+    std::FILE* f = abrir_handle(h, _O_WRONLY, "wb");
+    if (f == nullptr) g.erro = EIO;
     return f;
 }
 
-bool copiar_conteudo_atual(gravacao_de_arquivo& g) {
-    std::FILE* atual = abrir_arquivo_regular(g.destino);
-    if (atual == nullptr) {
-        g.erro = static_cast<int>(GetLastError());
-        return false;
-    }
+bool copiar_conteudo_atual(gravacao_de_arquivo& g, std::FILE* atual) {
     char bloco[8192];
     std::size_t lidos;
-    while ((lidos = std::fread(bloco, 1, sizeof bloco, atual)) > 0 && gravar(g, bloco, lidos)) {
+    while ((lidos = std::fread(bloco, 1, sizeof bloco, atual)) > 0) {
+        if (!gravar(g, bloco, lidos)) return false;
     }
-    if (std::ferror(atual) && g.erro == 0) g.erro = ERROR_READ_FAULT;
-    std::fclose(atual);
+    if (std::ferror(atual)) g.erro = EIO;
     return g.erro == 0;
+}
+
+bool preparar_destino(gravacao_de_arquivo& g, modo_de_gravacao modo) {
+    DWORD atributos = GetFileAttributesA(g.destino);
+    if (atributos == INVALID_FILE_ATTRIBUTES) {
+        DWORD erro = GetLastError();
+        if (erro == ERROR_FILE_NOT_FOUND) return true;
+        g.erro = erro_do_sistema(erro);
+        return false;
+    }
+    if (modo == modo_de_gravacao::criar) {
+        g.erro = EEXIST;
+        return false;
+    }
+    if (atributos & FILE_ATTRIBUTE_DIRECTORY) {
+        g.erro = EISDIR;
+        return false;
+    }
+    if (modo != modo_de_gravacao::anexar) return true;
+    std::FILE* atual = abrir_arquivo_regular(g.destino);
+    if (atual == nullptr) {
+        g.erro = errno ? errno : EINVAL;
+        return false;
+    }
+    bool copiado = copiar_conteudo_atual(g, atual);
+    std::fclose(atual);
+    return copiado;
+}
+
+// Moves the finished file over the destination. A read-only destination is
+// replaced too, as a rename replaces it elsewhere; the replacement gets the
+// replaced file's attributes (hidden, read-only, archive...).
+bool por_no_lugar(const gravacao_de_arquivo& g) {
+    DWORD atributos = GetFileAttributesA(g.destino);
+    bool existia = atributos != INVALID_FILE_ATTRIBUTES;
+    if (existia && (atributos & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(g.destino, atributos & ~FILE_ATTRIBUTE_READONLY);
+    if (!MoveFileExA(g.caminho_temporario, g.destino,
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DWORD erro = GetLastError();
+        if (existia) SetFileAttributesA(g.destino, atributos);
+        SetLastError(erro);
+        return false;
+    }
+    SetFileAttributesA(g.destino, existia ? atributos : FILE_ATTRIBUTE_NORMAL);
+    return true;
 }
 
 }  // namespace
 
+// Devices ("CON", "NUL", "COM1"), pipes and folders are refused without
+// waiting on them.
 std::FILE* abrir_arquivo_regular(const char* caminho) {
-    // A folder does not open without backup semantics; a device or a pipe
-    // opens but is not a disk file.
-    HANDLE alca = CreateFileA(caminho, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (alca == INVALID_HANDLE_VALUE) return nullptr;
-    if (GetFileType(alca) != FILE_TYPE_DISK) {
-        CloseHandle(alca);
-        SetLastError(ERROR_INVALID_PARAMETER);
+    DWORD atributos = GetFileAttributesA(caminho);
+    if (atributos != INVALID_FILE_ATTRIBUTES && (atributos & FILE_ATTRIBUTE_DIRECTORY)) {
+        errno = EISDIR;
         return nullptr;
     }
-    return como_arquivo_c(alca, _O_RDONLY | _O_BINARY, "rb");
+    HANDLE h = CreateFileA(caminho, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        errno = erro_da_ultima_chamada();
+        return nullptr;
+    }
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        errno = EINVAL;
+        return nullptr;
+    }
+    std::FILE* f = abrir_handle(h, _O_RDONLY, "rb");
+    if (f == nullptr) errno = EIO;
+    return f;
 }
 
 bool iniciar_gravacao(gravacao_de_arquivo& g, const char* caminho, modo_de_gravacao modo) {
     g = gravacao_de_arquivo{};
-    DWORD n = GetFullPathNameA(caminho, sizeof g.destino, g.destino, nullptr);
-    if (n == 0 || n >= sizeof g.destino) {
-        g.erro = n == 0 ? static_cast<int>(GetLastError()) : ERROR_FILENAME_EXCED_RANGE;
+    if (modo == modo_de_gravacao::criar && GetFileAttributesA(caminho) != INVALID_FILE_ATTRIBUTES) {
+        g.erro = EEXIST;
         return false;
     }
-    DWORD atributos = GetFileAttributesA(g.destino);
-    bool existe = atributos != INVALID_FILE_ATTRIBUTES;
-    if (existe && modo == modo_de_gravacao::criar) g.erro = ERROR_FILE_EXISTS;
-    else if (existe && (atributos & FILE_ATTRIBUTE_DIRECTORY)) g.erro = ERROR_DIRECTORY;
-    if (g.erro != 0) return false;
+    if (!resolver_destino(caminho, g.destino, sizeof g.destino, g.erro)) return false;
     g.temporario = criar_temporario(g);
-    if (g.temporario == nullptr) return false;
-    if (!existe || modo != modo_de_gravacao::anexar || copiar_conteudo_atual(g)) return true;
+    if (g.temporario == nullptr) {
+        int erro = g.erro;
+        desistir_da_gravacao(g);
+        g.erro = erro;
+        return false;
+    }
+    if (preparar_destino(g, modo)) return true;
     int erro = g.erro;
     desistir_da_gravacao(g);
     g.erro = erro;
@@ -107,7 +239,7 @@ bool iniciar_gravacao(gravacao_de_arquivo& g, const char* caminho, modo_de_grava
 bool gravar(gravacao_de_arquivo& g, const void* dados, std::size_t tamanho) {
     if (g.erro != 0 || g.temporario == nullptr) return false;
     if (tamanho > 0 && std::fwrite(dados, 1, tamanho, g.temporario) != tamanho) {
-        g.erro = _doserrno ? static_cast<int>(_doserrno) : ERROR_WRITE_FAULT;
+        g.erro = errno ? errno : EIO;
         return false;
     }
     return true;
@@ -119,22 +251,15 @@ bool gravar_texto(gravacao_de_arquivo& g, const char* texto) {
 
 bool concluir_gravacao(gravacao_de_arquivo& g) {
     if (g.temporario == nullptr) {
-        if (g.erro == 0) g.erro = ERROR_INVALID_HANDLE;
+        if (g.erro == 0) g.erro = EBADF;
         return false;
     }
-    if (g.erro == 0 && std::fflush(g.temporario) != 0) g.erro = static_cast<int>(_doserrno);
-    if (g.erro == 0 && _commit(_fileno(g.temporario)) != 0) g.erro = static_cast<int>(_doserrno);
-    if (std::fclose(g.temporario) != 0 && g.erro == 0) g.erro = static_cast<int>(_doserrno);
+    if (g.erro == 0 && std::fflush(g.temporario) != 0) g.erro = errno ? errno : EIO;
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(g.temporario)));
+    if (g.erro == 0 && !FlushFileBuffers(h)) g.erro = erro_da_ultima_chamada();
+    if (std::fclose(g.temporario) != 0 && g.erro == 0) g.erro = EIO;
     g.temporario = nullptr;
-    if (g.erro == 0) {
-        // ReplaceFile keeps the replaced file's attributes and permissions.
-        bool existe = GetFileAttributesA(g.destino) != INVALID_FILE_ATTRIBUTES;
-        BOOL feito = existe ? ReplaceFileA(g.destino, g.caminho_temporario, nullptr,
-                                           REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-                            : MoveFileExA(g.caminho_temporario, g.destino, MOVEFILE_WRITE_THROUGH);
-        if (!feito) g.erro = static_cast<int>(GetLastError());
-        else if (!existe) SetFileAttributesA(g.destino, FILE_ATTRIBUTE_NORMAL);
-    }
+    if (g.erro == 0 && !por_no_lugar(g)) g.erro = erro_da_ultima_chamada();
     if (g.erro != 0) DeleteFileA(g.caminho_temporario);
     g.caminho_temporario[0] = '\0';
     return g.erro == 0;
@@ -147,15 +272,12 @@ void desistir_da_gravacao(gravacao_de_arquivo& g) {
     g.caminho_temporario[0] = '\0';
 }
 
-int ultimo_erro() { return static_cast<int>(GetLastError()); }
+// abrir_arquivo_regular leaves its reason in errno, as the C runtime's calls do.
+int ultimo_erro() { return errno; }
 
 void texto_do_erro(int erro, char* destino, std::size_t largura) {
     if (largura == 0) return;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                             static_cast<DWORD>(erro), 0, destino, static_cast<DWORD>(largura), nullptr);
-    while (n > 0 && (destino[n - 1] == '\n' || destino[n - 1] == '\r' || destino[n - 1] == '.'))
-        destino[--n] = '\0';
-    if (n == 0) std::snprintf(destino, largura, "erro %d", erro);
+    std::snprintf(destino, largura, "%s", std::strerror(erro));
 }
 
 }  // namespace plataforma
