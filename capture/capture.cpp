@@ -18,6 +18,7 @@ constexpr int largura_dado = 48;  // max_dado: every cell is built in a buffer t
 
 plataforma::conexao_tcp linhas_lidas[plataforma::maximo_conexoes_tcp];
 const char* fonte_anunciada = nullptr;
+leitura_da_tabela_tcp ler_tabela = plataforma::ler_tabela_tcp;
 
 // The diagnostic says where the table comes from at the first reading and
 // whenever that changes (netlink refused, the table unreadable).
@@ -124,7 +125,7 @@ int conexao_omitida(const char* ip_remoto, const char* porta_remota) {
 
 int scan_nestat(int) {
     novo_instantaneo_de_processos();
-    int total = plataforma::ler_tabela_tcp(linhas_lidas, plataforma::maximo_conexoes_tcp);
+    int total = ler_tabela(linhas_lidas, plataforma::maximo_conexoes_tcp);
     anunciar_fonte();
     if (total < 0) return -1;
     if (total > plataforma::maximo_conexoes_tcp) total = plataforma::maximo_conexoes_tcp;
@@ -139,4 +140,8 @@ int scan_nestat(int) {
         manter(c, l);
     }
     return 0;
+}
+
+void substituir_tabela_tcp(leitura_da_tabela_tcp leitura) {
+    ler_tabela = leitura ? leitura : plataforma::ler_tabela_tcp;
 }

@@ -1,5 +1,6 @@
 // One reading of the system's IPv4 TCP connection table into a capture table.
 #pragma once
+#include "platform/platform.h"
 
 // One reading into the capture table that `tipo` names (the caller stores the
 // same number in `tipo`, passes it as `n` and empties that table first): the
@@ -16,3 +17,10 @@ char* substring(char* texto, int inicio, int quantidade);
 // 1 when the display filters omit a connection to this remote address and
 // port (texts as in the capture row), else 0. Only the remote side counts.
 int conexao_omitida(const char* ip_remoto, const char* porta_remota);
+
+// Tests: the capture reads the table through `leitura` instead of the
+// platform's (nullptr puts the platform's back), so a reading can be checked
+// against a table the test writes, owning processes included, where the system
+// itself gives none (Wine gives every connection the process 0).
+using leitura_da_tabela_tcp = int (*)(plataforma::conexao_tcp* linhas, int capacidade);
+void substituir_tabela_tcp(leitura_da_tabela_tcp leitura);

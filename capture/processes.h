@@ -1,6 +1,7 @@
 // Names of the process that owns a connection.
 #pragma once
 #include "common/texto.h"
+#include "platform/platform.h"
 
 // The executable's file name of process `pid`, or "None" when there is no
 // such process.
@@ -15,3 +16,10 @@ texto_fixo<256> getexe(int pid);
 // even for a process that exits in between; each process is looked at once
 // per reading, however many connections it owns.
 void novo_instantaneo_de_processos();
+
+// Tests: processes are identified through `identificacao` instead of the
+// platform's (nullptr puts the platform's back), as a system whose process
+// snapshots the test writes.
+using identificacao_de_processo = plataforma::identidade_processo (*)(
+    int32_t pid, char* nome, std::size_t largura_nome, char* caminho, std::size_t largura_caminho);
+void substituir_identificacao_de_processos(identificacao_de_processo identificacao);

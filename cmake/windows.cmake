@@ -63,8 +63,9 @@ target_link_libraries(PkgConfig::SDL INTERFACE
 pkg_check_modules(CARES REQUIRED IMPORTED_TARGET libcares)
 target_link_libraries(PkgConfig::CARES INTERFACE ${QUORVEX_BIBLIOTECAS_WINDOWS})
 
-# The program: the GUI subsystem (no console window) with SDL's entry wrapper,
-# which calls the program's main as SDL_main.
+# The program: the GUI subsystem (no console window), entered through SDL's
+# WinMain, which starts SDL and calls the program's start-up (see
+# shell/main.cpp).
 function(quorvex_programa_windows alvo)
   set_target_properties(${alvo} PROPERTIES WIN32_EXECUTABLE ON)
   target_link_libraries(${alvo} PRIVATE mingw32 ${QUORVEX_SDLMAIN_LIB})

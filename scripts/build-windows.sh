@@ -246,7 +246,9 @@ empacotar() {
   local zip_final=$RAIZ/$PASTA/quorvex-windows-$ARQ.zip
   rm -rf "$pacote" "$zip_final"
   mkdir -p "$pacote/Quorvex"
-  cp -r "$PASTA/quorvex.exe" "$PASTA/bin" "$PASTA/fontes" "$PASTA/config.xml" "$pacote/Quorvex/"
+  cp -r "$PASTA/bin" "$PASTA/fontes" "$PASTA/config.xml" "$pacote/Quorvex/"
+  # The user's copy without the debugging information.
+  "$HOST-strip" -o "$pacote/Quorvex/quorvex.exe" "$PASTA/quorvex.exe"
   (cd "$pacote" && zip -qr "$zip_final" Quorvex)
   rm -rf "$pacote"
   echo "$zip_final"

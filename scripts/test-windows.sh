@@ -61,7 +61,12 @@ executar_testes() {
   trap encerrar EXIT
   iniciar_tela
   export WINEPREFIX=$RAIZ/$pasta/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  if [ "$pasta" = build-windows64 ]; then export WINELOADER=$WINE_DIR/wine64; else export WINELOADER=$WINE_DIR/wine; fi
+  if [ "$pasta" = build-windows64 ]; then
+    export WINELOADER=$WINE_DIR/wine64 WINEARCH=win64
+  else
+    export WINELOADER=$WINE_DIR/wine WINEARCH=win32
+  fi
+  mkdir -p "$WINEPREFIX"
   "$WINE_DIR/wineserver" -p
   # Starting Wine's services before ctest keeps test discovery from waiting on
   # a pipe the services would inherit.

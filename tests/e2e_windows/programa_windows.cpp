@@ -143,6 +143,9 @@ TEST(ProgramaWindows, UmScanPeloBotaoIniciarRelataAConexaoDoTesteNosDocumentos) 
     conexao_loopback conexao;
     ASSERT_TRUE(conexao.aberta());
 
+    // The program opens its real window (the unit tests' dummy driver is not
+    // for it).
+    unsetenv("SDL_VIDEODRIVER");
     programa_windows programa;
     ASSERT_TRUE(programa.iniciar());
     HWND janela = nullptr;
