@@ -39,7 +39,8 @@ set(WINDOWS_TESTS_assets fontes_test.cpp imagens_test.cpp mapa_test.cpp)
 # services' namespace, so one namespace per test program would not do.
 # Tests that wait on a message box nobody closes are left out here: on Windows
 # the table limit's message box waits for the user, as it should.
-set(WINDOWS_TESTS_FORA "Tabelas.LinhaQuinhentosEUmEncerraComAMensagem")
+set(WINDOWS_TESTS_FORA "Tabelas.LinhaQuinhentosEUmEncerraComAMensagem"
+  "Tabelas.LimiteRodaARotinaDoScanAntesDaMensagem")
 string(REPLACE ";" ":" WINDOWS_TESTS_FORA "${WINDOWS_TESTS_FORA}")
 
 function(quorvex_teste_windows nome suporte)
