@@ -195,6 +195,10 @@ void esquecer_donos_de_sockets();
 
 // ---- Processes --------------------------------------------------------------
 
+// The threads of the calling process now; -1 when they cannot be counted.
+// Tests use it to see that no thread is left behind.
+int threads_do_processo();
+
 // Names and paths come in Latin-1, as the rest of the program's text, the way
 // the Windows ANSI calls hand them over: where the system keeps them in UTF-8
 // they are converted, and a character outside Latin-1 becomes "?".

@@ -1,6 +1,7 @@
 // Processes by id, from /proc: the executable behind /proc/<pid>/exe, and the
 // command name of /proc/<pid>/stat when that link cannot be read (kernel
 // threads, processes that are exiting, other users' processes when not root).
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <unistd.h>
@@ -68,6 +69,15 @@ bool nome_do_processo(int32_t pid, char* destino, std::size_t largura) {
 bool caminho_do_executavel(int32_t pid, char* destino, std::size_t largura) {
     char nome[256];
     return identificar_processo(pid, nome, sizeof nome, destino, largura).tem_caminho;
+}
+
+int threads_do_processo() {
+    DIR* pasta = opendir("/proc/self/task");
+    if (pasta == nullptr) return -1;
+    int total = 0;
+    while (dirent* entrada = readdir(pasta)) total += entrada->d_name[0] != '.';
+    closedir(pasta);
+    return total;
 }
 
 }  // namespace plataforma

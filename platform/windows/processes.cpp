@@ -108,4 +108,17 @@ bool caminho_do_executavel(int32_t pid, char* destino, std::size_t largura) {
     return nome_do_processo(pid, nome, sizeof nome) && procurar_caminho(pid, destino, largura);
 }
 
+int threads_do_processo() {
+    HANDLE retrato = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (retrato == INVALID_HANDLE_VALUE) return -1;
+    const DWORD este = GetCurrentProcessId();
+    int total = 0;
+    THREADENTRY32 fio;
+    fio.dwSize = sizeof fio;
+    for (BOOL ha = Thread32First(retrato, &fio); ha; ha = Thread32Next(retrato, &fio))
+        total += fio.th32OwnerProcessID == este;
+    CloseHandle(retrato);
+    return total;
+}
+
 }  // namespace plataforma

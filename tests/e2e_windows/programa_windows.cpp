@@ -4,7 +4,6 @@
 // folder, the window closed.
 #include <winsock2.h>
 #include <windows.h>
-#include <shlobj.h>
 #include <ws2tcpip.h>
 
 #include <gtest/gtest.h>
@@ -15,16 +14,17 @@
 #include <string>
 #include <thread>
 
+#include "platform/platform.h"
 #include "support/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string pasta_especial(int qual) {
-    char caminho[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(nullptr, qual | CSIDL_FLAG_CREATE, nullptr, 0, caminho))) return "";
-    return caminho;
+// The user's folders as the program itself finds them.
+std::string pasta_do_usuario(bool (*pasta)(char*, std::size_t)) {
+    char caminho[512] = "";
+    return pasta(caminho, sizeof caminho) ? caminho : "";
 }
 
 std::set<std::string> relatorios_em(const fs::path& pasta) {
@@ -121,7 +121,7 @@ struct configuracao_do_usuario {
     bool existia = false;
     std::string antes;
     explicit configuracao_do_usuario(const std::string& conteudo)
-        : arquivo(fs::path(pasta_especial(CSIDL_LOCAL_APPDATA)) / "Quorvex" / "config.xml") {
+        : arquivo(fs::path(pasta_do_usuario(plataforma::pasta_dados_locais)) / "Quorvex" / "config.xml") {
         existia = fs::exists(arquivo);
         if (existia) antes = teste::ler_arquivo(arquivo.string());
         teste::escrever_arquivo(arquivo.string(), conteudo);
@@ -136,7 +136,7 @@ struct configuracao_do_usuario {
 TEST(ProgramaWindows, UmScanPeloBotaoIniciarRelataAConexaoDoTesteNosDocumentos) {
     EXIGIR_REDE_PRIVADA();
     const fs::path pasta_relatorios =
-        fs::path(pasta_especial(CSIDL_PERSONAL)) / "Brellstad" / "LOGS" / "QUORVEX";
+        fs::path(pasta_do_usuario(plataforma::pasta_documentos)) / "Brellstad" / "LOGS" / "QUORVEX";
     ASSERT_NE(pasta_relatorios.string(), "Brellstad/LOGS/QUORVEX");
     const std::set<std::string> antes = relatorios_em(pasta_relatorios);
     configuracao_do_usuario configuracao(configuracao_de_uma_volta);

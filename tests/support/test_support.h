@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace teste {
 
 // Polls `condicao` every millisecond until it holds; false when `limite` passed
@@ -68,8 +70,8 @@ private:
     std::string nome_;
 };
 
-// Threads of this process now (from /proc/self/task); -1 when unreadable.
-int threads_do_processo();
+// Threads of this process now; -1 when they cannot be counted.
+using plataforma::threads_do_processo;
 
 // Whether this test program runs in a network namespace of its own (the test
 // runner puts it there where the machine allows it).

@@ -2,7 +2,6 @@
 // threads, shell commands, a disk of its own, recorded dialogs. The portable part is in test_support.cpp.
 #include "support/test_support.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
@@ -128,15 +127,6 @@ TelaVirtual::~TelaVirtual() {
     kill(pid_, SIGTERM);
     int status;
     waitpid(pid_, &status, 0);
-}
-
-int threads_do_processo() {
-    int total = 0;
-    DIR* pasta = opendir("/proc/self/task");
-    if (pasta == nullptr) return -1;
-    while (dirent* entrada = readdir(pasta)) total += entrada->d_name[0] != '.';
-    closedir(pasta);
-    return total;
 }
 
 std::string saida_de(const std::string& comando) {

@@ -1,9 +1,6 @@
 // The Windows part of the test support (the portable part is in
 // test_support.cpp): the environment calls the tests share with POSIX, the
-// process's threads, shell commands.
-#include <windows.h>
-#include <tlhelp32.h>
-
+// shell commands.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -23,19 +20,6 @@ extern "C" int unsetenv(const char* nome) {
 }
 
 namespace teste {
-
-int threads_do_processo() {
-    HANDLE retrato = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (retrato == INVALID_HANDLE_VALUE) return -1;
-    const DWORD este = GetCurrentProcessId();
-    int total = 0;
-    THREADENTRY32 fio;
-    fio.dwSize = sizeof fio;
-    for (BOOL ha = Thread32First(retrato, &fio); ha; ha = Thread32Next(retrato, &fio))
-        total += fio.th32OwnerProcessID == este;
-    CloseHandle(retrato);
-    return total;
-}
 
 std::string saida_de(const std::string& comando) {
     std::string saida;
