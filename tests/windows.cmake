@@ -16,7 +16,7 @@ endif()
 add_library(quorvex_test_base STATIC ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support_windows.cpp)
 target_link_libraries(quorvex_test_base PUBLIC PkgConfig::SDL GTest::gtest)
-target_include_directories(quorvex_test_base PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_include_directories(quorvex_test_base PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_SOURCE_DIR})
 # The tests set and clear environment variables with the POSIX calls.
 target_compile_options(quorvex_test_base PUBLIC
   -include ${CMAKE_CURRENT_SOURCE_DIR}/support/windows/ambiente_posix.h)
