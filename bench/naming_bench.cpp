@@ -33,6 +33,7 @@
 #include "shell/startup.h"
 #include "shell/toolkit.h"
 #include "support/servidor_dns.h"
+#include "support/tabelas_do_scan.h"
 
 namespace {
 
@@ -134,17 +135,6 @@ void preparar_janela() {
     resumo_websites = 0;
 }
 
-// What the home screen does when a scan starts.
-void novo_scan() {
-    esvaziar_tabela_captura(0);
-    esvaziar_tabela_captura(1);
-    esvaziar_banco_painel();
-    esvaziar_banco_volatil();
-    chave = 0;
-    tipo = 0;
-    rodada = 0;
-}
-
 double segundos_desde(relogio::time_point inicio) {
     return std::chrono::duration<double>(relogio::now() - inicio).count();
 }
@@ -200,7 +190,7 @@ struct primeira_leitura {
 primeira_leitura medir_primeira_leitura(const std::vector<std::string>& destinos) {
     std::vector<conexao> abertas;
     for (const std::string& d : destinos) abertas.push_back(conectar(d));
-    novo_scan();
+    teste::esvaziar_tabelas_do_scan();
     std::atomic<bool> medindo{true};
     int minimo = 1 << 30, maximo = 0;
     std::thread amostras([&] {
@@ -284,7 +274,7 @@ struct curta {
 // Runs sweeps for `duracao_s` while `eventos` open and close `conexoes`.
 void rodar_com_roteiro(std::vector<curta>& conexoes, std::vector<evento> eventos, double duracao_s) {
     std::sort(eventos.begin(), eventos.end(), [](const evento& a, const evento& b) { return a.em_s < b.em_s; });
-    novo_scan();
+    teste::esvaziar_tabelas_do_scan();
     NomesDoScan nomes;
     std::atomic<bool> rodando{true};
     relogio::time_point inicio = relogio::now();

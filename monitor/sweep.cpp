@@ -84,15 +84,6 @@ void mostrar_contador(int n, int diferenca) {
     if (observador_atual) observador_atual(texto);
 }
 
-void resolver_nome_do_host(const char* ip_remoto, char (&nome_dns)[128]) {
-    copiar_celula(ip_a_resolver, ip_remoto);
-    nome_dns[0] = '\0';
-    copiar_celula(dns_resolvido, "NOID");
-    criar_timeout(timeout_dns);
-    copiar_nome_dns(nome_dns, sizeof nome_dns, dns_resolvido);
-    ip_a_resolver[0] = '\0';
-}
-
 // The live table's counters are read by the radar's map pass; they change
 // under the same lock that pass holds.
 // Returns whether the reservation raised the high-water mark, so that a row the
@@ -216,6 +207,15 @@ void procurar_encerradas(const leituras& l) {
 }
 
 }  // namespace
+
+void resolver_nome_do_host(const char* ip_remoto, char (&nome_dns)[128]) {
+    copiar_celula(ip_a_resolver, ip_remoto);
+    nome_dns[0] = '\0';
+    copiar_celula(dns_resolvido, "NOID");
+    criar_timeout(timeout_dns);
+    copiar_nome_dns(nome_dns, sizeof nome_dns, dns_resolvido);
+    ip_a_resolver[0] = '\0';
+}
 
 resultado_da_varredura fazer_varredura() {
     if (plataforma::encerramento_pedido()) return VARREDURA_ENCERRAMENTO;

@@ -20,6 +20,11 @@ enum resultado_da_varredura {
 // sweep ends it at once, before the reading, and is handed back to the caller.
 resultado_da_varredura fazer_varredura();
 
+// The host name of a new connection's remote address, as the sweep finds it:
+// the bounded wait of capture/reverse_dns.h over `ip_remoto`; "NOID" when no
+// name came within `timeout_dns`.
+void resolver_nome_do_host(const char* ip_remoto, char (&nome_dns)[128]);
+
 // 1 when the similarity filter is on and a live connection of the same process
 // to the same remote port lies in the same first three octets; else 0.
 int verificar_conexoes_semelhantes_painel(const char* ip_remoto, const char* porta_remota,

@@ -1,15 +1,14 @@
 // The local clock and sleeping on Linux.
 #include <time.h>
 
-#include <atomic>
 #include <cerrno>
 
 #include "platform/platform.h"
+#include "platform/portavel/partes_do_sistema.h"
 
 namespace plataforma {
-namespace {
 
-hora_local relogio_do_sistema() {
+hora_local sistema::relogio_do_sistema() {
     timespec agora;
     clock_gettime(CLOCK_REALTIME, &agora);
     tm local;
@@ -24,16 +23,6 @@ hora_local relogio_do_sistema() {
     hora.segundo = static_cast<uint16_t>(local.tm_sec);
     hora.milissegundo = static_cast<uint16_t>(agora.tv_nsec / 1000000);
     return hora;
-}
-
-std::atomic<fonte_de_relogio> relogio{relogio_do_sistema};
-
-}  // namespace
-
-hora_local ler_relogio() { return relogio.load()(); }
-
-void substituir_relogio(fonte_de_relogio fonte) {
-    relogio.store(fonte ? fonte : relogio_do_sistema);
 }
 
 void dormir_ms(unsigned milissegundos) {

@@ -1,5 +1,6 @@
-// Files on Linux: reading only regular files, and writing a file whole or not
-// at all through a temporary file renamed over the destination.
+// Files on Linux: reading only regular files, and the system's parts of writing
+// a file whole or not at all through a temporary file renamed over the
+// destination.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,20 +12,43 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/portavel/partes_do_sistema.h"
 
 namespace plataforma {
 namespace {
 
-bool copiar_caminho(char* destino, std::size_t largura, const char* origem) {
-    std::size_t n = std::strlen(origem);
-    if (n >= largura) return false;
-    std::memcpy(destino, origem, n + 1);
-    return true;
+using sistema::copiar_caminho;
+
+mode_t permissoes_de_arquivo_novo() {
+    mode_t mascara = umask(0);
+    umask(mascara);
+    return 0666 & ~mascara;
 }
 
-// The file a path leads to: a link's final target, or the path itself when
-// nothing is there yet. ENOENT is kept for a dangling link.
-bool resolver_destino(const char* caminho, char* destino, std::size_t largura, int& erro) {
+void sincronizar_pasta(const char* arquivo) {
+    char pasta[1024];
+    if (!copiar_caminho(pasta, sizeof pasta, arquivo)) return;
+    char* barra = std::strrchr(pasta, '/');
+    if (barra == nullptr) copiar_caminho(pasta, sizeof pasta, ".");
+    else if (barra == pasta) barra[1] = '\0';
+    else *barra = '\0';
+    int descritor = open(pasta, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descritor < 0) return;
+    fsync(descritor);
+    close(descritor);
+}
+
+}  // namespace
+
+// A dangling link counts: lstat does not follow it.
+bool sistema::ha_algo_no_caminho(const char* caminho) {
+    struct stat ligacao;
+    return lstat(caminho, &ligacao) == 0;
+}
+
+// ENOENT is kept for a dangling link.
+bool sistema::resolver_destino(const char* caminho, char* destino, std::size_t largura,
+                               int& erro) {
     char real[PATH_MAX];
     if (realpath(caminho, real) != nullptr) {
         if (copiar_caminho(destino, largura, real)) return true;
@@ -41,15 +65,9 @@ bool resolver_destino(const char* caminho, char* destino, std::size_t largura, i
     return false;
 }
 
-mode_t permissoes_de_arquivo_novo() {
-    mode_t mascara = umask(0);
-    umask(mascara);
-    return 0666 & ~mascara;
-}
-
-// The temporary file: hidden, beside the destination (so the rename stays on
-// one file system), with a unique name.
-std::FILE* criar_temporario(gravacao_de_arquivo& g) {
+// Hidden (a leading dot), beside the destination so the rename stays on one
+// file system.
+std::FILE* sistema::criar_temporario(gravacao_de_arquivo& g) {
     const char* barra = std::strrchr(g.destino, '/');
     std::size_t pasta = barra ? static_cast<std::size_t>(barra - g.destino + 1) : 0;
     int n = std::snprintf(g.caminho_temporario, sizeof g.caminho_temporario, "%.*s.%s.XXXXXX",
@@ -73,19 +91,9 @@ std::FILE* criar_temporario(gravacao_de_arquivo& g) {
     return f;
 }
 
-bool copiar_conteudo_atual(gravacao_de_arquivo& g, std::FILE* atual) {
-    char bloco[8192];
-    std::size_t lidos;
-    while ((lidos = std::fread(bloco, 1, sizeof bloco, atual)) > 0) {
-        if (!gravar(g, bloco, lidos)) return false;
-    }
-    if (std::ferror(atual)) g.erro = EIO;
-    return g.erro == 0;
-}
-
-// Checks what is at the destination and prepares the temporary file's
-// permissions and starting content for the chosen mode.
-bool preparar_destino(gravacao_de_arquivo& g, modo_de_gravacao modo) {
+// The temporary file gets the permissions of the file it replaces, or those
+// of any new file of the user.
+bool sistema::preparar_destino(gravacao_de_arquivo& g, modo_de_gravacao modo) {
     struct stat info;
     if (stat(g.destino, &info) != 0) {
         if (errno != ENOENT) {
@@ -109,30 +117,28 @@ bool preparar_destino(gravacao_de_arquivo& g, modo_de_gravacao modo) {
         return false;
     }
     if (modo != modo_de_gravacao::anexar) return true;
-    std::FILE* atual = abrir_arquivo_regular(g.destino);
-    if (atual == nullptr) {
-        g.erro = errno ? errno : EINVAL;
+    return copiar_conteudo_atual(g);
+}
+
+// The rename is followed by a sync of the folder, so the new name is on the
+// disk too.
+bool sistema::por_no_lugar(gravacao_de_arquivo& g) {
+    if (g.erro == 0 && std::fflush(g.temporario) != 0) g.erro = errno;
+    if (g.erro == 0 && fsync(fileno(g.temporario)) != 0) g.erro = errno;
+    if (std::fclose(g.temporario) != 0 && g.erro == 0) g.erro = errno;
+    g.temporario = nullptr;
+    if (g.erro == 0 && std::rename(g.caminho_temporario, g.destino) != 0) g.erro = errno;
+    if (g.erro != 0) {
+        unlink(g.caminho_temporario);
+        g.caminho_temporario[0] = '\0';
         return false;
     }
-    bool copiado = copiar_conteudo_atual(g, atual);
-    std::fclose(atual);
-    return copiado;
+    g.caminho_temporario[0] = '\0';
+    sincronizar_pasta(g.destino);
+    return true;
 }
 
-void sincronizar_pasta(const char* arquivo) {
-    char pasta[1024];
-    if (!copiar_caminho(pasta, sizeof pasta, arquivo)) return;
-    char* barra = std::strrchr(pasta, '/');
-    if (barra == nullptr) copiar_caminho(pasta, sizeof pasta, ".");
-    else if (barra == pasta) barra[1] = '\0';
-    else *barra = '\0';
-    int descritor = open(pasta, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descritor < 0) return;
-    fsync(descritor);
-    close(descritor);
-}
-
-}  // namespace
+void sistema::apagar_temporario(const char* caminho) { unlink(caminho); }
 
 std::FILE* abrir_arquivo_regular(const char* caminho) {
     // Non-blocking, so a FIFO is refused instead of waited on.
@@ -153,65 +159,6 @@ std::FILE* abrir_arquivo_regular(const char* caminho) {
     if (f == nullptr) close(descritor);
     return f;
 }
-
-bool iniciar_gravacao(gravacao_de_arquivo& g, const char* caminho, modo_de_gravacao modo) {
-    g = gravacao_de_arquivo{};
-    struct stat ligacao;
-    if (modo == modo_de_gravacao::criar && lstat(caminho, &ligacao) == 0) {
-        g.erro = EEXIST;
-        return false;
-    }
-    if (!resolver_destino(caminho, g.destino, sizeof g.destino, g.erro)) return false;
-    g.temporario = criar_temporario(g);
-    if (g.temporario == nullptr) return false;
-    if (preparar_destino(g, modo)) return true;
-    int erro = g.erro;
-    desistir_da_gravacao(g);
-    g.erro = erro;
-    return false;
-}
-
-bool gravar(gravacao_de_arquivo& g, const void* dados, std::size_t tamanho) {
-    if (g.erro != 0 || g.temporario == nullptr) return false;
-    if (tamanho > 0 && std::fwrite(dados, 1, tamanho, g.temporario) != tamanho) {
-        g.erro = errno ? errno : EIO;
-        return false;
-    }
-    return true;
-}
-
-bool gravar_texto(gravacao_de_arquivo& g, const char* texto) {
-    return gravar(g, texto, std::strlen(texto));
-}
-
-bool concluir_gravacao(gravacao_de_arquivo& g) {
-    if (g.temporario == nullptr) {
-        if (g.erro == 0) g.erro = EBADF;
-        return false;
-    }
-    if (g.erro == 0 && std::fflush(g.temporario) != 0) g.erro = errno;
-    if (g.erro == 0 && fsync(fileno(g.temporario)) != 0) g.erro = errno;
-    if (std::fclose(g.temporario) != 0 && g.erro == 0) g.erro = errno;
-    g.temporario = nullptr;
-    if (g.erro == 0 && std::rename(g.caminho_temporario, g.destino) != 0) g.erro = errno;
-    if (g.erro != 0) {
-        unlink(g.caminho_temporario);
-        g.caminho_temporario[0] = '\0';
-        return false;
-    }
-    g.caminho_temporario[0] = '\0';
-    sincronizar_pasta(g.destino);
-    return true;
-}
-
-void desistir_da_gravacao(gravacao_de_arquivo& g) {
-    if (g.temporario) std::fclose(g.temporario);
-    g.temporario = nullptr;
-    if (g.caminho_temporario[0]) unlink(g.caminho_temporario);
-    g.caminho_temporario[0] = '\0';
-}
-
-int ultimo_erro() { return errno; }
 
 void texto_do_erro(int erro, char* destino, std::size_t largura) {
     if (largura == 0) return;

@@ -1,16 +1,16 @@
-// Messages to the user on Linux: a dialog when a display is available (zenity,
-// else xmessage), and always one line on standard error.
+// The message dialog on Linux: zenity, else xmessage, when a display is
+// available (the line on standard error is written for every system).
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "platform/linux/privileges.h"
 #include "platform/platform.h"
+#include "platform/portavel/partes_do_sistema.h"
 
 namespace plataforma {
 namespace {
@@ -44,14 +44,7 @@ bool mostrar_dialogo(const char* const argumentos[]) {
 
 }  // namespace
 
-void mostrar_mensagem(const char* titulo, const char* texto) {
-    std::string linha(texto);
-    for (char& c : linha) {
-        if (c == '\n' || c == '\r') c = ' ';
-    }
-    std::fflush(stdout);
-    std::fprintf(stderr, "%s\n", linha.c_str());
-    std::fflush(stderr);
+void sistema::dialogo_da_mensagem(const char* titulo, const char* texto) {
     if (!ha_tela()) return;
     std::string titulo_zenity = std::string("--title=") + titulo;
     std::string texto_zenity = std::string("--text=") + texto;

@@ -1,14 +1,12 @@
 // The local clock and sleeping on Windows.
 #include <windows.h>
 
-#include <atomic>
-
 #include "platform/platform.h"
+#include "platform/portavel/partes_do_sistema.h"
 
 namespace plataforma {
-namespace {
 
-hora_local relogio_do_sistema() {
+hora_local sistema::relogio_do_sistema() {
     SYSTEMTIME agora;
     GetLocalTime(&agora);
     hora_local hora;
@@ -21,16 +19,6 @@ hora_local relogio_do_sistema() {
     hora.segundo = agora.wSecond;
     hora.milissegundo = agora.wMilliseconds;
     return hora;
-}
-
-std::atomic<fonte_de_relogio> relogio{relogio_do_sistema};
-
-}  // namespace
-
-hora_local ler_relogio() { return relogio.load()(); }
-
-void substituir_relogio(fonte_de_relogio fonte) {
-    relogio.store(fonte ? fonte : relogio_do_sistema);
 }
 
 void dormir_ms(unsigned milissegundos) { Sleep(milissegundos); }

@@ -1,7 +1,7 @@
-// Files on Windows: reading only regular files, and writing a file whole or
-// not at all through a temporary file beside it that MoveFileExA puts in its
-// place (replacing it, written through to the disk), with the replaced file's
-// attributes kept.
+// Files on Windows: reading only regular files, and the system's parts of
+// writing a file whole or not at all through a temporary file beside it that
+// MoveFileExA puts in its place (replacing it, written through to the disk),
+// with the replaced file's attributes kept.
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/portavel/partes_do_sistema.h"
 
 namespace plataforma {
 namespace {
@@ -48,12 +49,7 @@ int erro_do_sistema(DWORD erro) {
 
 int erro_da_ultima_chamada() { return erro_do_sistema(GetLastError()); }
 
-bool copiar_caminho(char* destino, std::size_t largura, const char* origem) {
-    std::size_t n = std::strlen(origem);
-    if (n >= largura) return false;
-    std::memcpy(destino, origem, n + 1);
-    return true;
-}
+using sistema::copiar_caminho;
 
 // A symbolic link's final target (Vista and later name it); "\\?\" taken off.
 bool alvo_da_ligacao(const char* caminho, char* destino, std::size_t largura) {
@@ -73,9 +69,46 @@ bool alvo_da_ligacao(const char* caminho, char* destino, std::size_t largura) {
     return copiar_caminho(destino, largura, sem_prefixo);
 }
 
-// The file a path leads to, as a full path: a link's final target, or the
-// path itself (existing or not yet).
-bool resolver_destino(const char* caminho, char* destino, std::size_t largura, int& erro) {
+std::FILE* abrir_handle(HANDLE h, int modo, const char* modo_do_arquivo) {
+    int descritor = _open_osfhandle(reinterpret_cast<intptr_t>(h), modo | _O_BINARY);
+    if (descritor < 0) {
+        CloseHandle(h);
+        return nullptr;
+    }
+    std::FILE* f = _fdopen(descritor, modo_do_arquivo);
+    if (f == nullptr) _close(descritor);
+    return f;
+}
+
+// Moves the finished file over the destination. A read-only destination is
+// replaced too, as a rename replaces it elsewhere; the replacement gets the
+// replaced file's attributes (hidden, read-only, archive...).
+bool mover_sobre_o_destino(const gravacao_de_arquivo& g) {
+    DWORD atributos = GetFileAttributesA(g.destino);
+    bool existia = atributos != INVALID_FILE_ATTRIBUTES;
+    if (existia && (atributos & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(g.destino, atributos & ~FILE_ATTRIBUTE_READONLY);
+    if (!MoveFileExA(g.caminho_temporario, g.destino,
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DWORD erro = GetLastError();
+        if (existia) SetFileAttributesA(g.destino, atributos);
+        SetLastError(erro);
+        return false;
+    }
+    SetFileAttributesA(g.destino, existia ? atributos : FILE_ATTRIBUTE_NORMAL);
+    return true;
+}
+
+}  // namespace
+
+// Anything Windows finds at the path, a link included.
+bool sistema::ha_algo_no_caminho(const char* caminho) {
+    return GetFileAttributesA(caminho) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A full path.
+bool sistema::resolver_destino(const char* caminho, char* destino, std::size_t largura,
+                               int& erro) {
     DWORD atributos = GetFileAttributesA(caminho);
     if (atributos != INVALID_FILE_ATTRIBUTES && (atributos & FILE_ATTRIBUTE_REPARSE_POINT) &&
         alvo_da_ligacao(caminho, destino, largura))
@@ -93,20 +126,9 @@ bool resolver_destino(const char* caminho, char* destino, std::size_t largura, i
     return true;
 }
 
-std::FILE* abrir_handle(HANDLE h, int modo, const char* modo_do_arquivo) {
-    int descritor = _open_osfhandle(reinterpret_cast<intptr_t>(h), modo | _O_BINARY);
-    if (descritor < 0) {
-        CloseHandle(h);
-        return nullptr;
-    }
-    std::FILE* f = _fdopen(descritor, modo_do_arquivo);
-    if (f == nullptr) _close(descritor);
-    return f;
-}
-
-// The temporary file: hidden, beside the destination (so the move stays on
-// one volume), with a unique name that GetTempFileNameA makes.
-std::FILE* criar_temporario(gravacao_de_arquivo& g) {
+// Hidden, beside the destination (so the move stays on one volume), with a
+// unique name that GetTempFileNameA makes (and the file with it).
+std::FILE* sistema::criar_temporario(gravacao_de_arquivo& g) {
     char pasta[sizeof g.destino];
     copiar_caminho(pasta, sizeof pasta, g.destino);
     char* barra = std::strrchr(pasta, '\\');
@@ -133,17 +155,7 @@ std::FILE* criar_temporario(gravacao_de_arquivo& g) {
     return f;
 }
 
-bool copiar_conteudo_atual(gravacao_de_arquivo& g, std::FILE* atual) {
-    char bloco[8192];
-    std::size_t lidos;
-    while ((lidos = std::fread(bloco, 1, sizeof bloco, atual)) > 0) {
-        if (!gravar(g, bloco, lidos)) return false;
-    }
-    if (std::ferror(atual)) g.erro = EIO;
-    return g.erro == 0;
-}
-
-bool preparar_destino(gravacao_de_arquivo& g, modo_de_gravacao modo) {
+bool sistema::preparar_destino(gravacao_de_arquivo& g, modo_de_gravacao modo) {
     DWORD atributos = GetFileAttributesA(g.destino);
     if (atributos == INVALID_FILE_ATTRIBUTES) {
         DWORD erro = GetLastError();
@@ -160,36 +172,22 @@ bool preparar_destino(gravacao_de_arquivo& g, modo_de_gravacao modo) {
         return false;
     }
     if (modo != modo_de_gravacao::anexar) return true;
-    std::FILE* atual = abrir_arquivo_regular(g.destino);
-    if (atual == nullptr) {
-        g.erro = errno ? errno : EINVAL;
-        return false;
-    }
-    bool copiado = copiar_conteudo_atual(g, atual);
-    std::fclose(atual);
-    return copiado;
+    return copiar_conteudo_atual(g);
 }
 
-// Moves the finished file over the destination. A read-only destination is
-// replaced too, as a rename replaces it elsewhere; the replacement gets the
-// replaced file's attributes (hidden, read-only, archive...).
-bool por_no_lugar(const gravacao_de_arquivo& g) {
-    DWORD atributos = GetFileAttributesA(g.destino);
-    bool existia = atributos != INVALID_FILE_ATTRIBUTES;
-    if (existia && (atributos & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesA(g.destino, atributos & ~FILE_ATTRIBUTE_READONLY);
-    if (!MoveFileExA(g.caminho_temporario, g.destino,
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DWORD erro = GetLastError();
-        if (existia) SetFileAttributesA(g.destino, atributos);
-        SetLastError(erro);
-        return false;
-    }
-    SetFileAttributesA(g.destino, existia ? atributos : FILE_ATTRIBUTE_NORMAL);
-    return true;
+bool sistema::por_no_lugar(gravacao_de_arquivo& g) {
+    if (g.erro == 0 && std::fflush(g.temporario) != 0) g.erro = errno ? errno : EIO;
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(g.temporario)));
+    if (g.erro == 0 && !FlushFileBuffers(h)) g.erro = erro_da_ultima_chamada();
+    if (std::fclose(g.temporario) != 0 && g.erro == 0) g.erro = EIO;
+    g.temporario = nullptr;
+    if (g.erro == 0 && !mover_sobre_o_destino(g)) g.erro = erro_da_ultima_chamada();
+    if (g.erro != 0) DeleteFileA(g.caminho_temporario);
+    g.caminho_temporario[0] = '\0';
+    return g.erro == 0;
 }
 
-}  // namespace
+void sistema::apagar_temporario(const char* caminho) { DeleteFileA(caminho); }
 
 // Devices ("CON", "NUL", "COM1"), pipes and folders are refused without
 // waiting on them.
@@ -214,66 +212,6 @@ std::FILE* abrir_arquivo_regular(const char* caminho) {
     if (f == nullptr) errno = EIO;
     return f;
 }
-
-bool iniciar_gravacao(gravacao_de_arquivo& g, const char* caminho, modo_de_gravacao modo) {
-    g = gravacao_de_arquivo{};
-    if (modo == modo_de_gravacao::criar && GetFileAttributesA(caminho) != INVALID_FILE_ATTRIBUTES) {
-        g.erro = EEXIST;
-        return false;
-    }
-    if (!resolver_destino(caminho, g.destino, sizeof g.destino, g.erro)) return false;
-    g.temporario = criar_temporario(g);
-    if (g.temporario == nullptr) {
-        int erro = g.erro;
-        desistir_da_gravacao(g);
-        g.erro = erro;
-        return false;
-    }
-    if (preparar_destino(g, modo)) return true;
-    int erro = g.erro;
-    desistir_da_gravacao(g);
-    g.erro = erro;
-    return false;
-}
-
-bool gravar(gravacao_de_arquivo& g, const void* dados, std::size_t tamanho) {
-    if (g.erro != 0 || g.temporario == nullptr) return false;
-    if (tamanho > 0 && std::fwrite(dados, 1, tamanho, g.temporario) != tamanho) {
-        g.erro = errno ? errno : EIO;
-        return false;
-    }
-    return true;
-}
-
-bool gravar_texto(gravacao_de_arquivo& g, const char* texto) {
-    return gravar(g, texto, std::strlen(texto));
-}
-
-bool concluir_gravacao(gravacao_de_arquivo& g) {
-    if (g.temporario == nullptr) {
-        if (g.erro == 0) g.erro = EBADF;
-        return false;
-    }
-    if (g.erro == 0 && std::fflush(g.temporario) != 0) g.erro = errno ? errno : EIO;
-    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(g.temporario)));
-    if (g.erro == 0 && !FlushFileBuffers(h)) g.erro = erro_da_ultima_chamada();
-    if (std::fclose(g.temporario) != 0 && g.erro == 0) g.erro = EIO;
-    g.temporario = nullptr;
-    if (g.erro == 0 && !por_no_lugar(g)) g.erro = erro_da_ultima_chamada();
-    if (g.erro != 0) DeleteFileA(g.caminho_temporario);
-    g.caminho_temporario[0] = '\0';
-    return g.erro == 0;
-}
-
-void desistir_da_gravacao(gravacao_de_arquivo& g) {
-    if (g.temporario) std::fclose(g.temporario);
-    g.temporario = nullptr;
-    if (g.caminho_temporario[0]) DeleteFileA(g.caminho_temporario);
-    g.caminho_temporario[0] = '\0';
-}
-
-// abrir_arquivo_regular leaves its reason in errno, as the C runtime's calls do.
-int ultimo_erro() { return errno; }
 
 void texto_do_erro(int erro, char* destino, std::size_t largura) {
     if (largura == 0) return;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "capture/reverse_dns.h"
+#include "monitor/sweep.h"
 #include "platform/platform.h"
 #include "support/servidor_dns.h"
 #include "support/test_support.h"
@@ -28,15 +29,10 @@ resposta_dns regra_do_teste(const std::string& ip) {
     return {modo_dns::mudo, ""};
 }
 
-// The scan cycle's part for one new connection.
+// The sweep's step for one new connection.
 std::string resolver_como_a_varredura(const char* ip) {
     char nome_dns[128];
-    copiar_celula(ip_a_resolver, ip);
-    nome_dns[0] = '\0';
-    copiar_celula(dns_resolvido, "NOID");
-    criar_timeout(timeout_dns);
-    copiar_nome_dns(nome_dns, sizeof nome_dns, dns_resolvido);
-    copiar_celula(ip_a_resolver, "");
+    resolver_nome_do_host(ip, nome_dns);
     return nome_dns;
 }
 

@@ -5,6 +5,7 @@
 
 #include "capture/location.h"
 #include "capture/reverse_dns.h"
+#include "monitor/sweep.h"
 #include "platform/platform.h"
 #include "platform/resolver_nomes_privados.h"
 #include "support/servidor_dns.h"
@@ -32,12 +33,7 @@ struct local_da_conexao {
 // The scan cycle's steps for one new connection: host name, then place.
 local_da_conexao localizar_como_a_varredura(const char* ip) {
     char nome_dns[128];
-    copiar_celula(ip_a_resolver, ip);
-    nome_dns[0] = '\0';
-    copiar_celula(dns_resolvido, "NOID");
-    criar_timeout(timeout_dns);
-    copiar_nome_dns(nome_dns, sizeof nome_dns, dns_resolvido);
-    copiar_celula(ip_a_resolver, "");
+    resolver_nome_do_host(ip, nome_dns);
     texto_fixo<48> sufixo = extenc_ip(nome_dns);
     local_px = 0;
     local_py = 0;

@@ -25,6 +25,7 @@
 #include "shell/startup.h"
 #include "shell/toolkit.h"
 #include "support/servidor_dns.h"
+#include "support/tabelas_do_scan.h"
 #include "support/test_support.h"
 
 namespace {
@@ -121,17 +122,10 @@ protected:
         nomes.reset(new NomesDoScan);
         plataforma::substituir_relogio(relogio_fixo);
         observar_contador(guardar_contador);
-        filtros = {exibir_http, exibir_https, exibir_localhost, exibir_lan_10, exibir_lan_192};
         hora_fixa.hora = 9;
         hora_fixa.minuto = 5;
         resumo_websites = 0;
-        esvaziar_tabela_captura(0);
-        esvaziar_tabela_captura(1);
-        esvaziar_banco_painel();
-        esvaziar_banco_volatil();
-        chave = 0;
-        tipo = 0;
-        rodada = 0;
+        teste::esvaziar_tabelas_do_scan();
         SDL_Event evento;
         while (SDL_PollEvent(&evento)) {
         }
@@ -142,13 +136,8 @@ protected:
         plataforma::usar_servidores_de_nomes(nullptr, nullptr);
         plataforma::substituir_relogio(nullptr);
         observar_contador(nullptr);
-        exibir_http = filtros[0];
-        exibir_https = filtros[1];
-        exibir_localhost = filtros[2];
-        exibir_lan_10 = filtros[3];
-        exibir_lan_192 = filtros[4];
     }
-    std::vector<int> filtros;
+    teste::FiltrosGuardados filtros;
     std::unique_ptr<NomesDoScan> nomes;
 
     std::string varrer() {

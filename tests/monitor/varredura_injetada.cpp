@@ -21,6 +21,7 @@
 #include "platform/platform.h"
 #include "shell/startup.h"
 #include "shell/toolkit.h"
+#include "support/tabelas_do_scan.h"
 
 namespace {
 
@@ -79,16 +80,9 @@ protected:
         substituir_identificacao_de_processos(identificar);
         plataforma::substituir_relogio(relogio_fixo);
         nomes.reset(new NomesDoScan);
-        filtros = {exibir_http, exibir_https, exibir_localhost, exibir_lan_10, exibir_lan_192};
         exibir_http = exibir_https = exibir_localhost = exibir_lan_10 = exibir_lan_192 = 1;
         resumo_websites = 0;
-        esvaziar_tabela_captura(0);
-        esvaziar_tabela_captura(1);
-        esvaziar_banco_painel();
-        esvaziar_banco_volatil();
-        chave = 0;
-        tipo = 0;
-        rodada = 0;
+        teste::esvaziar_tabelas_do_scan();
         SDL_Event evento;
         while (SDL_PollEvent(&evento)) {
         }
@@ -98,13 +92,8 @@ protected:
         substituir_identificacao_de_processos(nullptr);
         plataforma::substituir_relogio(nullptr);
         nomes.reset();
-        exibir_http = filtros[0];
-        exibir_https = filtros[1];
-        exibir_localhost = filtros[2];
-        exibir_lan_10 = filtros[3];
-        exibir_lan_192 = filtros[4];
     }
-    std::vector<int> filtros;
+    teste::FiltrosGuardados filtros;
     std::unique_ptr<NomesDoScan> nomes;
 
     static std::string varrer() {
