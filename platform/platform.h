@@ -87,7 +87,8 @@ void texto_do_erro(int erro, char* destino, std::size_t largura);
 
 // Installs the handling of requests to end the program that come from outside
 // (on Linux the signals SIGTERM, SIGINT and SIGHUP: a logout, a shutdown,
-// Ctrl+C in the terminal): such a request ends the process at once with status
+// Ctrl+C in the terminal; on Windows the console's events and the end of the
+// user's session): such a request ends the process at once with status
 // 1, unless requests are held (below). Also makes a write to a closed pipe or
 // to a closed standard output fail with an error instead of ending the program.
 void preparar_pedidos_de_encerramento();

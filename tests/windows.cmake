@@ -14,7 +14,9 @@ endif()
 
 # The test support without the program's code, and with it.
 add_library(quorvex_test_base STATIC ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support_windows.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support_windows.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/support/conexao_loopback_windows.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/support/programa_em_janela_windows.cpp)
 target_link_libraries(quorvex_test_base PUBLIC PkgConfig::SDL GTest::gtest)
 target_include_directories(quorvex_test_base PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_SOURCE_DIR})
 # The tests set and clear environment variables with the POSIX calls.

@@ -1,10 +1,7 @@
 // The complete program as a user meets it: a real window on a virtual display,
 // clicks and keys from xdotool, loopback connections opened by the test, the
 // settings file, the report and the launched programs read back afterwards.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -17,6 +14,7 @@
 #include "capture/process_support.h"
 #include "janela.h"
 #include "platform/tcp_loopback.h"
+#include "support/conexao_loopback.h"
 
 namespace {
 
@@ -49,47 +47,9 @@ imagem imagem_do_programa(const std::string& nome) {
 }
 
 // ---- Loopback connections owned by this process ----
-// Close-on-exec: the program started by the test must not hold them open.
 
-struct escuta {
-    int fd = -1;
-    int porta = 0;
-    escuta() {
-        fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in endereco{};
-        endereco.sin_family = AF_INET;
-        endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco);
-        listen(fd, 16);
-        socklen_t tamanho = sizeof endereco;
-        getsockname(fd, reinterpret_cast<sockaddr*>(&endereco), &tamanho);
-        porta = ntohs(endereco.sin_port);
-    }
-    ~escuta() { close(fd); }
-};
-
-struct conexao {
-    int cliente = -1, aceita = -1;
-    int porta_cliente = 0;
-    explicit conexao(const escuta& e) {
-        cliente = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in endereco{};
-        endereco.sin_family = AF_INET;
-        endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        endereco.sin_port = htons(static_cast<uint16_t>(e.porta));
-        connect(cliente, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco);
-        aceita = accept4(e.fd, nullptr, nullptr, SOCK_CLOEXEC);
-        socklen_t tamanho = sizeof endereco;
-        getsockname(cliente, reinterpret_cast<sockaddr*>(&endereco), &tamanho);
-        porta_cliente = ntohs(endereco.sin_port);
-    }
-    void fechar() {
-        if (cliente >= 0) close(cliente);
-        if (aceita >= 0) close(aceita);
-        cliente = aceita = -1;
-    }
-    ~conexao() { fechar(); }
-};
+using escuta = teste::escuta_loopback;
+using conexao = teste::conexao_loopback;
 
 std::string nome_deste_processo() {
     char caminho[4096] = {0};
@@ -256,13 +216,13 @@ protected:
     void scan_longo_que_listou(const conexao& uma) {
         iniciar(5, 1, 0);
         programa.clicar(botao_iniciar.first, botao_iniciar.second);
-        ASSERT_TRUE(programa.esperar_saida(linha_do_painel(uma.porta_cliente), 8));
+        ASSERT_TRUE(programa.esperar_saida(linha_do_painel(uma.porta_cliente()), 8));
     }
 
     // The one report holds `uma`'s block and ends with the footer.
     void relatorio_inteiro_com(const conexao& uma, const escuta& servidor) {
         std::string relatorio = relatorio_unico();
-        EXPECT_EQ(blocos_de(blocos(relatorio), uma.porta_cliente, servidor.porta), 1) << relatorio;
+        EXPECT_EQ(blocos_de(blocos(relatorio), uma.porta_cliente(), servidor.porta()), 1) << relatorio;
         EXPECT_TRUE(tem(relatorio, "</html>\n")) << "the report is whole";
     }
 
@@ -282,7 +242,7 @@ TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
     std::string inicio_do_scan = nome_de_relatorio_agora();
     programa.clicar(botao_iniciar.first, botao_iniciar.second);
     // The first reading lists what was open when the scan started.
-    for (int porta : {fechada.porta_cliente, aberta.porta_cliente, servidor.porta}) {
+    for (int porta : {fechada.porta_cliente(), aberta.porta_cliente(), servidor.porta()}) {
         ASSERT_TRUE(programa.esperar_saida("PAINEL1" + linha_do_painel(porta), 10))
             << porta << "\n" << programa.saida();
     }
@@ -294,7 +254,7 @@ TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
 
     fechada.fechar();
     conexao nova(servidor);
-    ASSERT_TRUE(programa.esperar_saida(linha_do_painel(nova.porta_cliente), 10));
+    ASSERT_TRUE(programa.esperar_saida(linha_do_painel(nova.porta_cliente()), 10));
     ASSERT_TRUE(programa.esperar_relatorio(20));
 
     ASSERT_EQ(programa.relatorios().size(), 1u);
@@ -302,11 +262,11 @@ TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
     EXPECT_GE(arquivo.substr(arquivo.find_last_of('/') + 1), inicio_do_scan)
         << "the report is named by the scan's start";
     auto todos = blocos(relatorio_unico());
-    std::string b_fechada = bloco_de(todos, fechada.porta_cliente, servidor.porta);
-    std::string b_aberta = bloco_de(todos, aberta.porta_cliente, servidor.porta);
-    std::string b_nova = bloco_de(todos, nova.porta_cliente, servidor.porta);
+    std::string b_fechada = bloco_de(todos, fechada.porta_cliente(), servidor.porta());
+    std::string b_aberta = bloco_de(todos, aberta.porta_cliente(), servidor.porta());
+    std::string b_nova = bloco_de(todos, nova.porta_cliente(), servidor.porta());
     EXPECT_TRUE(tem(b_fechada, "Desconectou:")) << b_fechada << "\n" << programa.saida();
-    EXPECT_TRUE(tem(bloco_de(todos, servidor.porta, fechada.porta_cliente), "Desconectou:"));
+    EXPECT_TRUE(tem(bloco_de(todos, servidor.porta(), fechada.porta_cliente()), "Desconectou:"));
     EXPECT_TRUE(tem(b_aberta, "Conex&atilde;o:")) << b_aberta;
     EXPECT_FALSE(tem(b_aberta, "Desconectou:")) << b_aberta;
     EXPECT_TRUE(tem(b_nova, "Nova conex&atilde;o")) << b_nova;
@@ -326,7 +286,7 @@ TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
     EXPECT_EQ(cabecalho_parado.diferencas(programa.capturar()), 0);
     // After a scan that ran its turns, one click on start begins the next one.
     programa.clicar(botao_iniciar.first, botao_iniciar.second);
-    EXPECT_TRUE(programa.esperar_saida(linha_do_painel(aberta.porta_cliente), 2, 5));
+    EXPECT_TRUE(programa.esperar_saida(linha_do_painel(aberta.porta_cliente()), 2, 5));
     fechar_com_status_1();
     EXPECT_EQ(programa.relatorios().size(), 1u) << "no report for a scan ended by closing";
 }
@@ -339,7 +299,7 @@ TEST_F(ProgramaEmJanela, EscapeGravaORelatorioAteAliEVoltaAoMenu) {
     escuta servidor;
     conexao uma(servidor);
     iniciar();
-    const std::string linha = linha_do_painel(uma.porta_cliente);
+    const std::string linha = linha_do_painel(uma.porta_cliente());
     for (int vez = 1; vez <= 4; ++vez) {
         if (vez > 1) usleep(1100000);  // reports are named by their scan's starting second
         programa.clicar(botao_iniciar.first, botao_iniciar.second);
@@ -352,7 +312,7 @@ TEST_F(ProgramaEmJanela, EscapeGravaORelatorioAteAliEVoltaAoMenu) {
             << "the idle home screen after Escape " << vez;
     }
     for (const auto& arquivo : programa.relatorios()) {
-        EXPECT_EQ(blocos_de(blocos(teste::ler_arquivo(arquivo)), uma.porta_cliente, servidor.porta), 1)
+        EXPECT_EQ(blocos_de(blocos(teste::ler_arquivo(arquivo)), uma.porta_cliente(), servidor.porta()), 1)
             << arquivo;
     }
     ir_para(aba_configuracoes, fundo_configuracoes);
@@ -365,7 +325,7 @@ TEST_F(ProgramaEmJanela, FecharDuranteOScanTerminaComStatus1SemRelatorio) {
     conexao uma(servidor);
     iniciar();
     programa.clicar(botao_iniciar.first, botao_iniciar.second);
-    ASSERT_TRUE(programa.esperar_saida(linha_do_painel(uma.porta_cliente), 8));
+    ASSERT_TRUE(programa.esperar_saida(linha_do_painel(uma.porta_cliente()), 8));
     fechar_com_status_1();
     EXPECT_TRUE(programa.relatorios().empty());
 }

@@ -1,25 +1,26 @@
 // The Windows program as a user meets it, under Wine on a virtual display:
-// started from its run folder, one scan from the start button while the test
-// holds a loopback connection open, the report read back from the documents
-// folder, the window closed.
-#include <winsock2.h>
-#include <windows.h>
-#include <ws2tcpip.h>
-
+// started from its run folder, scans from the start button while the test
+// holds a loopback connection open, the reports read back from the documents
+// folder, the window closed, the user's session ended.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
 
 #include "platform/platform.h"
+#include "support/conexao_loopback.h"
+#include "support/programa_em_janela.h"
 #include "support/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using std::chrono::seconds;
 
 // The user's folders as the program itself finds them.
 std::string pasta_do_usuario(bool (*pasta)(char*, std::size_t)) {
@@ -35,85 +36,16 @@ std::set<std::string> relatorios_em(const fs::path& pasta) {
     return nomes;
 }
 
-// A loopback connection held open by this process: a listener, a client and
-// the accepted end.
-struct conexao_loopback {
-    SOCKET escuta = INVALID_SOCKET, cliente = INVALID_SOCKET, aceita = INVALID_SOCKET;
-    int porta = 0;
-    conexao_loopback() {
-        WSADATA dados;
-        WSAStartup(MAKEWORD(2, 2), &dados);
-        sockaddr_in endereco{};
-        endereco.sin_family = AF_INET;
-        endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        escuta = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        int tamanho = sizeof endereco;
-        if (bind(escuta, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) != 0 ||
-            listen(escuta, 4) != 0 ||
-            getsockname(escuta, reinterpret_cast<sockaddr*>(&endereco), &tamanho) != 0)
-            return;
-        porta = ntohs(endereco.sin_port);
-        cliente = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        if (connect(cliente, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) != 0) return;
-        aceita = accept(escuta, nullptr, nullptr);
-    }
-    ~conexao_loopback() {
-        for (SOCKET s : {aceita, cliente, escuta})
-            if (s != INVALID_SOCKET) closesocket(s);
-        WSACleanup();
-    }
-    bool aberta() const { return aceita != INVALID_SOCKET; }
-};
-
-// The program started from the test's working folder (the run folder), ended
-// at the end of the test whatever happened.
-struct programa_windows {
-    PROCESS_INFORMATION processo{};
-    bool iniciar() {
-        STARTUPINFOA inicio{};
-        inicio.cb = sizeof inicio;
-        std::string linha = "\"" + (fs::current_path() / "quorvex.exe").string() + "\"";
-        return CreateProcessA(nullptr, linha.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &inicio, &processo);
-    }
-    bool terminou(DWORD espera_ms, DWORD* status) {
-        if (WaitForSingleObject(processo.hProcess, espera_ms) != WAIT_OBJECT_0) return false;
-        GetExitCodeProcess(processo.hProcess, status);
-        return true;
-    }
-    ~programa_windows() {
-        if (processo.hProcess == nullptr) return;
-        DWORD status;
-        if (!terminou(0, &status)) TerminateProcess(processo.hProcess, 99);
-        CloseHandle(processo.hThread);
-        CloseHandle(processo.hProcess);
-    }
-};
-
-HWND janela_do_programa(DWORD pid) {
-    HWND janela = nullptr;
-    while ((janela = FindWindowExA(nullptr, janela, nullptr, "Quorvex")) != nullptr) {
-        DWORD dono = 0;
-        GetWindowThreadProcessId(janela, &dono);
-        if (dono == pid && IsWindowVisible(janela)) return janela;
-    }
-    return nullptr;
+// The settings file with the scan's length setting `lopps` (0: one turn; 5:
+// thirty-two, far longer than any test waits).
+std::string configuracao(int lopps) {
+    return "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<quorvex>\n<lopps_scan>" +
+           std::to_string(lopps) +
+           "</lopps_scan>\n<exibir_http>1</exibir_http>\n<exibir_https>1</exibir_https>\n"
+           "<exibir_localhost>1</exibir_localhost>\n<exibir_lan_10>1</exibir_lan_10>\n"
+           "<exibir_lan_192>1</exibir_lan_192>\n<local>1</local>\n<exibir_log>0</exibir_log>\n"
+           "<filtro>0</filtro>\n</quorvex>\n";
 }
-
-// A left click at (x, y) of the window's drawing area, as the system posts it.
-void clicar(HWND janela, int x, int y) {
-    const LPARAM ponto = MAKELPARAM(x, y);
-    PostMessageA(janela, WM_MOUSEMOVE, 0, ponto);
-    PostMessageA(janela, WM_LBUTTONDOWN, MK_LBUTTON, ponto);
-    PostMessageA(janela, WM_LBUTTONUP, 0, ponto);
-}
-
-const char* const configuracao_de_uma_volta =
-    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<quorvex>\n<lopps_scan>1</lopps_scan>\n"
-    "<exibir_http>1</exibir_http>\n<exibir_https>1</exibir_https>\n"
-    "<exibir_localhost>1</exibir_localhost>\n<exibir_lan_10>1</exibir_lan_10>\n"
-    "<exibir_lan_192>1</exibir_lan_192>\n<local>1</local>\n<exibir_log>0</exibir_log>\n"
-    "<filtro>0</filtro>\n</quorvex>\n";
 
 // The user's settings file replaced for the test and put back afterwards.
 struct configuracao_do_usuario {
@@ -133,54 +65,117 @@ struct configuracao_do_usuario {
     }
 };
 
-TEST(ProgramaWindows, UmScanPeloBotaoIniciarRelataAConexaoDoTesteNosDocumentos) {
-    EXIGIR_REDE_PRIVADA();
+const std::pair<int, int> botao_iniciar{70, 80};
+
+// The program started from the test's working folder (the run folder) with
+// settings of the test's own, its window found, its new reports read back.
+class ProgramaWindows : public ::testing::Test {
+protected:
     const fs::path pasta_relatorios =
         fs::path(pasta_do_usuario(plataforma::pasta_documentos)) / "Brellstad" / "LOGS" / "QUORVEX";
-    ASSERT_NE(pasta_relatorios.string(), "Brellstad/LOGS/QUORVEX");
-    const std::set<std::string> antes = relatorios_em(pasta_relatorios);
-    configuracao_do_usuario configuracao(configuracao_de_uma_volta);
-    conexao_loopback conexao;
+    std::set<std::string> antes;
+    std::unique_ptr<configuracao_do_usuario> configuracao_;
+    std::unique_ptr<teste::programa_iniciado> programa;
+    std::unique_ptr<teste::janela_do_programa> janela;
+
+    void TearDown() override {
+        programa.reset();
+        std::error_code erro;
+        for (const auto& r : novos_relatorios()) fs::remove(r, erro);
+    }
+
+    void iniciar(int lopps) {
+        ASSERT_NE(pasta_relatorios.string(), "Brellstad/LOGS/QUORVEX");
+        antes = relatorios_em(pasta_relatorios);
+        configuracao_ = std::make_unique<configuracao_do_usuario>(configuracao(lopps));
+        // The program opens its real window (the unit tests' dummy driver is
+        // not for it).
+        unsetenv("SDL_VIDEODRIVER");
+        programa = std::make_unique<teste::programa_iniciado>(fs::current_path().string(), "quorvex.exe");
+        ASSERT_TRUE(programa->iniciado());
+        janela = std::make_unique<teste::janela_do_programa>(*programa, "Quorvex");
+        ASSERT_TRUE(teste::esperar_ate([&] { return janela->procurar(); }, seconds(60)))
+            << "no window titled Quorvex";
+        // The home screen waits in the menu once its drawing is done.
+        std::this_thread::sleep_for(seconds(3));
+    }
+
+    std::set<std::string> novos_relatorios() const {
+        std::set<std::string> novos;
+        for (const auto& r : relatorios_em(pasta_relatorios))
+            if (!antes.count(r)) novos.insert(r);
+        return novos;
+    }
+
+    // The one new report once its closing tag is written; empty if none came.
+    std::string relatorio_inteiro(seconds limite) {
+        std::string relatorio;
+        teste::esperar_ate(
+            [&] {
+                auto novos = novos_relatorios();
+                if (novos.size() != 1) return false;
+                relatorio = teste::ler_arquivo(*novos.begin());
+                return relatorio.find("</html>") != std::string::npos;
+            },
+            limite);
+        return relatorio;
+    }
+
+    int status_ao_terminar(seconds limite) {
+        int status = -1;
+        return programa->terminou(limite, status) ? status : -1;
+    }
+};
+
+bool lista_a_conexao(const std::string& relatorio, const teste::escuta_loopback& servidor) {
+    const std::string porta = std::to_string(servidor.porta());
+    return relatorio.find("Remoto 127.0.0.1 : " + porta + "<") != std::string::npos &&
+           relatorio.find("Local 127.0.0.1 : " + porta + "<") != std::string::npos;
+}
+
+TEST_F(ProgramaWindows, UmScanPeloBotaoIniciarRelataAConexaoDoTesteNosDocumentos) {
+    EXIGIR_REDE_PRIVADA();
+    teste::escuta_loopback servidor;
+    teste::conexao_loopback conexao(servidor);
     ASSERT_TRUE(conexao.aberta());
+    ASSERT_NO_FATAL_FAILURE(iniciar(0));
+    janela->clicar(botao_iniciar.first, botao_iniciar.second);
 
-    // The program opens its real window (the unit tests' dummy driver is not
-    // for it).
-    unsetenv("SDL_VIDEODRIVER");
-    programa_windows programa;
-    ASSERT_TRUE(programa.iniciar());
-    HWND janela = nullptr;
-    ASSERT_TRUE(teste::esperar_ate([&] { return (janela = janela_do_programa(programa.processo.dwProcessId)) != nullptr; },
-                                   std::chrono::seconds(60)))
-        << "no window titled Quorvex";
-    // The home screen waits in the menu once its drawing is done.
-    std::this_thread::sleep_for(std::chrono::seconds(3));
-    clicar(janela, 70, 80);
+    const std::string relatorio = relatorio_inteiro(seconds(90));
+    ASSERT_FALSE(relatorio.empty()) << "no whole report in " << pasta_relatorios.string();
+    EXPECT_TRUE(lista_a_conexao(relatorio, servidor)) << relatorio;
 
-    std::string novo;
-    ASSERT_TRUE(teste::esperar_ate(
-        [&] {
-            for (const auto& r : relatorios_em(pasta_relatorios))
-                if (!antes.count(r)) novo = r;
-            return !novo.empty();
-        },
-        std::chrono::seconds(90)))
-        << "no report in " << pasta_relatorios.string();
-    // The report is complete once its closing tag is written.
-    std::string relatorio;
-    EXPECT_TRUE(teste::esperar_ate([&] {
-        relatorio = teste::ler_arquivo(novo);
-        return relatorio.find("</html>") != std::string::npos;
-    }));
-    const std::string porta = std::to_string(conexao.porta);
-    EXPECT_NE(relatorio.find("Remoto 127.0.0.1 : " + porta + "<"), std::string::npos) << relatorio;
-    EXPECT_NE(relatorio.find("Local 127.0.0.1 : " + porta + "<"), std::string::npos) << relatorio;
+    janela->pedir_fechamento();
+    EXPECT_EQ(status_ao_terminar(seconds(20)), 1) << "the close request ends the program";
+}
 
-    PostMessageA(janela, WM_CLOSE, 0, 0);
-    DWORD status = 0;
-    ASSERT_TRUE(programa.terminou(20000, &status)) << "the close request did not end the program";
-    EXPECT_EQ(status, 1u);
-    std::error_code erro;
-    fs::remove(novo, erro);
+// The user logs off while a long scan runs: the report of the rows so far is
+// written whole first, then the program ends with status 1.
+TEST_F(ProgramaWindows, FimDaSessaoDuranteOScanGravaORelatorioETerminaComStatus1) {
+    EXIGIR_REDE_PRIVADA();
+    teste::escuta_loopback servidor;
+    teste::conexao_loopback conexao(servidor);
+    ASSERT_TRUE(conexao.aberta());
+    ASSERT_NO_FATAL_FAILURE(iniciar(5));
+    janela->clicar(botao_iniciar.first, botao_iniciar.second);
+    // Time for the scan's first readings.
+    std::this_thread::sleep_for(seconds(5));
+    ASSERT_TRUE(novos_relatorios().empty()) << "the scan still runs";
+    int status = -1;
+    ASSERT_FALSE(programa->terminou(std::chrono::milliseconds(0), status));
+
+    ASSERT_TRUE(teste::encerrar_sessao_do_usuario());
+    EXPECT_EQ(status_ao_terminar(seconds(10)), 1) << "a 32-turn scan ends at once";
+    const std::string relatorio = relatorio_inteiro(seconds(1));
+    ASSERT_FALSE(relatorio.empty()) << "no whole report in " << pasta_relatorios.string();
+    EXPECT_TRUE(lista_a_conexao(relatorio, servidor)) << relatorio;
+}
+
+TEST_F(ProgramaWindows, FimDaSessaoForaDoScanTerminaLogoSemRelatorio) {
+    ASSERT_NO_FATAL_FAILURE(iniciar(0));
+    ASSERT_TRUE(teste::encerrar_sessao_do_usuario());
+    EXPECT_EQ(status_ao_terminar(seconds(5)), 1);
+    EXPECT_TRUE(novos_relatorios().empty());
 }
 
 }  // namespace
