@@ -14,8 +14,9 @@ bool escolher_tela() {
 }
 
 const char* como_obter_tela() {
-    return "Inicie o Quorvex numa sess\xe3o gr\xe1""fica (X11), ou crie uma tela virtual: "
-           "Xvfb :99 & DISPLAY=:99 ./quorvex";
+    // The same words whether it was started from its run folder or installed.
+    return "Inicie o Quorvex numa sess\xe3o gr\xe1""fica (X11), ou crie uma tela virtual com o "
+           "Xvfb e indique-a em DISPLAY: Xvfb :99 & export DISPLAY=:99";
 }
 
 }  // namespace plataforma

@@ -238,6 +238,8 @@ TEST_F(PacoteDebian, EntradaDoMenuValidaComLancadorEIcone) {
     pacote::resultado validacao = rodar("desktop-file-validate " + aspas(entrada));
     EXPECT_EQ(validacao.status, 0) << validacao.saida << validacao.erros;
     EXPECT_FALSE(tem(validacao.saida, "error:")) << validacao.saida;
+    // A hint too: one main category only, or menus list the program twice.
+    EXPECT_FALSE(tem(validacao.saida, "hint:")) << validacao.saida;
     std::string texto = teste::ler_arquivo(entrada);
     EXPECT_TRUE(tem(texto, "\nExec=quorvex\n")) << texto;
     EXPECT_TRUE(tem(texto, "\nIcon=quorvex\n")) << texto;
