@@ -17,7 +17,7 @@ add_library(quorvex_test_base STATIC ${CMAKE_CURRENT_SOURCE_DIR}/support/test_su
   ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support_windows.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/support/conexao_loopback_windows.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/support/programa_em_janela_windows.cpp)
-target_link_libraries(quorvex_test_base PUBLIC PkgConfig::SDL GTest::gtest)
+target_link_libraries(quorvex_test_base PUBLIC PkgConfig::SDL GTest::gtest psapi)
 target_include_directories(quorvex_test_base PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_SOURCE_DIR})
 # The tests set and clear environment variables with the POSIX calls.
 target_compile_options(quorvex_test_base PUBLIC
@@ -30,19 +30,25 @@ target_link_libraries(quorvex_test_support INTERFACE quorvex_test_base quorvex_c
 
 # (toolkit_imagens.cpp writes TGA and XPM pictures, which only the real
 # SDL_image reads; the program's own pictures are PNG.)
-set(WINDOWS_TESTS_shell toolkit_texto.cpp)
-set(WINDOWS_TESTS_monitor tables_linhas.cpp tables_concorrencia.cpp varredura_injetada.cpp)
+set(WINDOWS_TESTS_shell toolkit_texto.cpp menu_botoes.cpp)
+set(WINDOWS_TESTS_monitor tables_linhas.cpp tables_concorrencia.cpp varredura_injetada.cpp
+  home_controle.cpp panel_linhas.cpp)
 set(WINDOWS_TESTS_capture location_tabela.cpp timer_multimedia.cpp captura_injetada.cpp)
-set(WINDOWS_TESTS_output datetime_test.cpp radar_quadros.cpp)
+set(WINDOWS_TESTS_output datetime_test.cpp radar_quadros.cpp settings_test.cpp)
 set(WINDOWS_TESTS_assets fontes_test.cpp imagens_test.cpp mapa_test.cpp)
 
 # scripts/test-windows.sh puts the whole run, Wine's server and services
 # included, in a network namespace of its own: Wine reads the TCP table in the
 # services' namespace, so one namespace per test program would not do.
 # Tests that wait on a message box nobody closes are left out here: on Windows
-# the table limit's message box waits for the user, as it should.
+# the message boxes of the table limit, of settings that could not be stored
+# and of settings out of range wait for the user, as they should.
 set(WINDOWS_TESTS_FORA "Tabelas.LinhaQuinhentosEUmEncerraComAMensagem"
-  "Tabelas.LimiteRodaARotinaDoScanAntesDaMensagem")
+  "Tabelas.LimiteRodaARotinaDoScanAntesDaMensagem"
+  "ArquivoDeConfiguracaoFatal.ValoresForaDaFaixaEncerram"
+  "ArquivoDeConfiguracao.AlteracaoSemLinhaOuComDuasLinhas"
+  "ArquivoDeConfiguracao.AlteracaoQueFalhaDeixaOArquivoIntacto"
+  "ArquivoDeConfiguracao.LinhasEArquivosLidosComLimite")
 string(REPLACE ";" ":" WINDOWS_TESTS_FORA "${WINDOWS_TESTS_FORA}")
 
 function(quorvex_teste_windows nome suporte)

@@ -1,14 +1,13 @@
 // The home screen's tables and its loop on a real SDL window (dummy video
 // driver), driven by events pushed into SDL's queue.
 #include <SDL/SDL.h>
-#include <dirent.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
 #include <thread>
 
 #include "common/texto.h"
@@ -17,6 +16,7 @@
 #include "monitor/tables.h"
 #include "output/radar.h"
 #include "output/settings.h"
+#include "platform/platform.h"
 #include "shell/menu.h"
 #include "shell/startup.h"
 #include "shell/toolkit.h"
@@ -105,12 +105,20 @@ int leitura_que_deixa_o_escape_ao_radar(int) {
 }
 
 int arquivos_em(const std::string& pasta) {
-    DIR* d = opendir(pasta.c_str());
-    if (!d) return 0;
+    std::error_code erro;
     int n = 0;
-    while (dirent* e = readdir(d)) n += e->d_name[0] != '.' ? 1 : 0;
-    closedir(d);
+    for (const auto& e : std::filesystem::directory_iterator(pasta, erro))
+        n += e.path().filename().string()[0] != '.' ? 1 : 0;
     return n;
+}
+
+// The report folder as the program finds it: under the documents folder of a
+// temporary HOME on Linux, under the user's documents folder on Windows (which
+// the environment does not move).
+std::string pasta_dos_relatorios() {
+    char documentos[1024];
+    if (!plataforma::pasta_documentos(documentos, sizeof documentos)) return "";
+    return (std::filesystem::path(documentos) / "Brellstad" / "LOGS" / "QUORVEX").string();
 }
 
 // An Escape the radar takes ends the scan as one a sweep takes: the report of
@@ -127,14 +135,16 @@ TEST(HomeEscape, EscapeTomadoPeloRadarEncerraComoODaVarredura) {
     setenv("HOME", casa.caminho().c_str(), 1);
     unsetenv("XDG_DOCUMENTS_DIR");
     unsetenv("XDG_CONFIG_HOME");
-    mkdir((casa / "Documents").c_str(), 0755);
+    std::filesystem::create_directories(casa / "Documents");
     char inicio[256];
-    ASSERT_NE(getcwd(inicio, sizeof inicio), nullptr);
+    ASSERT_TRUE(plataforma::diretorio_atual(inicio, sizeof inicio));
     copiar_celula(diratu2, inicio);
     copiar_celula(diratu, inicio);
     exibir_log = 0;
     posicao_quantidade_loop = 5;  // 32 turns: only the Escape ends this scan
-    const std::string relatorios = casa / "Documents/Brellstad/LOGS/QUORVEX";
+    const std::string relatorios = pasta_dos_relatorios();
+    ASSERT_NE(relatorios, "");
+    const int antes = arquivos_em(relatorios);
 
     escape_empurrado = false;
     substituir_leitura(leitura_que_deixa_o_escape_ao_radar);
@@ -142,7 +152,8 @@ TEST(HomeEscape, EscapeTomadoPeloRadarEncerraComoODaVarredura) {
     // Once the report is there, the radar is stopped and the menu is next: a
     // tab click then leaves the home screen.
     std::thread aba([&] {
-        teste::esperar_ate([&] { return arquivos_em(relatorios) > 0; }, std::chrono::seconds(20));
+        teste::esperar_ate([&] { return arquivos_em(relatorios) > antes; },
+                           std::chrono::seconds(20));
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         empurrar(clique(160, 28));
     });
@@ -151,7 +162,7 @@ TEST(HomeEscape, EscapeTomadoPeloRadarEncerraComoODaVarredura) {
     substituir_leitura(nullptr);
     EXPECT_EQ(codigo, TROCA_DE_TELA);
     EXPECT_TRUE(escape_empurrado);
-    EXPECT_EQ(arquivos_em(relatorios), 1);
+    EXPECT_EQ(arquivos_em(relatorios), antes + 1);
     EXPECT_EQ(primeiro_scan, 0);
 
     SDL_Rect mapa{0, 100, 400, 400};

@@ -1,53 +1,18 @@
 // The settings file: reading the nine settings, validating them, and changing one
-// in place without ever leaving the file missing or half written.
+// in place without ever leaving the file missing or half written. (The cases
+// that need POSIX means are in settings_posix.cpp.)
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "output/configuracao_apoio.h"
 #include "output/settings.h"
 #include "support/test_support.h"
 
 namespace {
 
-using teste::escrever_arquivo;
-using teste::ler_arquivo;
-
-std::string linha(const std::string& tag, const std::string& valor) {
-    return "<" + tag + ">" + valor + "</" + tag + ">\n";
-}
-
-std::string arquivo_completo() {
-    return "<?xml version=\"1.0\"?>\n<quorvex>\n" + linha("lopps_scan", "5") +
-           linha("exibir_http", "0") + linha("exibir_https", "1") +
-           linha("exibir_localhost", "0") + linha("exibir_lan_10", "1") +
-           linha("exibir_lan_192", "0") + linha("local", "3") + linha("exibir_log", "1") +
-           linha("filtro", "1") + "</quorvex>\n";
-}
-
-class ArquivoDeConfiguracao : public ::testing::Test {
-protected:
-    teste::PastaTemporaria pasta;
-    std::string caminho = pasta / "config.xml";
-
-    void esvaziar_globais() {
-        for (char* texto : {c_loops_scan, c_exibir_http, c_exibir_https, c_exibir_localhost,
-                            c_exibir_lan_10, c_exibir_lan_192, c_exibir_log, c_exibir_filtro,
-                            c_local})
-            texto[0] = '\0';
-    }
-    void SetUp() override { esvaziar_globais(); }
-    int carregar(const std::string& conteudo) {
-        escrever_arquivo(caminho, conteudo);
-        return carregar_xml(caminho.c_str());
-    }
-};
+using namespace configuracao_teste;
 
 TEST(ExtracaoDeTag, ValorEntreAsTagsInteirasDaLinha) {
     EXPECT_STREQ(extrair_texto_tag("<filtro>1</filtro>\n", "<filtro>", "</filtro>"), "1");
@@ -162,109 +127,12 @@ TEST_F(ArquivoDeConfiguracao, AlteracaoQueFalhaDeixaOArquivoIntacto) {
     EXPECT_EQ(ler_arquivo(caminho), arquivo_completo());
 }
 
-// A rewrite killed half way (here: blocked writing its trace into a full pipe)
-// leaves the old file whole, and the next change still works.
-TEST_F(ArquivoDeConfiguracao, AlteracaoInterrompidaDeixaOArquivoAntigo) {
-    std::string grande = arquivo_completo();
-    for (int i = 0; i < 4000; ++i) grande += "<!-- comentario numero " + std::to_string(i) + " -->\n";
-    escrever_arquivo(caminho, grande);
-    int cano[2];
-    ASSERT_EQ(pipe(cano), 0);
-    pid_t filho = fork();
-    if (filho == 0) {
-        dup2(cano[1], 1);
-        alterar_xml("0", caminho.c_str(), "<local>", "</local>");
-        _exit(0);
-    }
-    close(cano[1]);
-    usleep(300000);
-    kill(filho, SIGKILL);
-    int status;
-    waitpid(filho, &status, 0);
-    close(cano[0]);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the rewrite should have been blocked on its trace";
-    EXPECT_EQ(ler_arquivo(caminho), grande);
-
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(alterar_xml("0", caminho.c_str(), "<local>", "</local>"), 1);
-    std::string rastro = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(rastro.rfind("Linha  : <?xml", 0), 0u);
-    ASSERT_EQ(carregar_xml(caminho.c_str()), 1);
-    EXPECT_EQ(local_secionado, 0);
-}
-
-TEST_F(ArquivoDeConfiguracao, AlteracaoGuardaPermissoesEFinsDeLinhaCrlf) {
+TEST_F(ArquivoDeConfiguracao, AlteracaoGuardaFinsDeLinhaCrlf) {
     std::string crlf = "<quorvex>\r\n<local>1</local>\r\n<filtro>1</filtro>\r\n</quorvex>\r\n";
     escrever_arquivo(caminho, crlf);
-    ASSERT_EQ(chmod(caminho.c_str(), 0600), 0);
     EXPECT_EQ(alterar_xml("2", caminho.c_str(), "<local>", "</local>"), 1);
     EXPECT_EQ(ler_arquivo(caminho),
               "<quorvex>\r\n<local>2</local>\r\n<filtro>1</filtro>\r\n</quorvex>\r\n");
-    struct stat info;
-    ASSERT_EQ(stat(caminho.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0600u);
-}
-
-TEST_F(ArquivoDeConfiguracao, AlteracaoPorLigacaoMudaODestinoEGuardaALigacao) {
-    teste::PastaTemporaria outra;
-    std::string destino = outra / "quorvex.xml";
-    escrever_arquivo(destino, arquivo_completo());
-    ASSERT_EQ(symlink(destino.c_str(), caminho.c_str()), 0);
-    EXPECT_EQ(alterar_xml("0", caminho.c_str(), "<local>", "</local>"), 1);
-    struct stat info;
-    ASSERT_EQ(lstat(caminho.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link stays a link";
-    ASSERT_EQ(carregar_xml(destino.c_str()), 1);
-    EXPECT_EQ(local_secionado, 0);
-    EXPECT_EQ(teste::nomes_em(outra.caminho()), std::vector<std::string>{"quorvex.xml"});
-}
-
-// Two copies of the program changing settings at the same moment: each change
-// is whole, and the file always holds its nine lines.
-TEST_F(ArquivoDeConfiguracao, DuasCopiasAlterandoAoMesmoTempoNaoEstragamOArquivo) {
-    escrever_arquivo(caminho, arquivo_completo());
-    pid_t filhos[2];
-    const char* tags[2][2] = {{"<local>", "</local>"}, {"<exibir_log>", "</exibir_log>"}};
-    for (int f = 0; f < 2; ++f) {
-        filhos[f] = fork();
-        if (filhos[f] == 0) {
-            int nulo = open("/dev/null", O_WRONLY);
-            dup2(nulo, 1);
-            dup2(nulo, 2);
-            for (int i = 0; i < 200; ++i) {
-                if (alterar_xml(i % 2 ? "1" : "0", caminho.c_str(), tags[f][0], tags[f][1]) != 1)
-                    _exit(2);
-            }
-            _exit(0);
-        }
-    }
-    for (pid_t filho : filhos) {
-        int status;
-        waitpid(filho, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "every change was stored";
-    }
-    std::string final = ler_arquivo(caminho);
-    EXPECT_EQ(std::count(final.begin(), final.end(), '\n'), 12) << final;
-    ASSERT_EQ(carregar_xml(caminho.c_str()), 1);
-    EXPECT_EQ(posicao_quantidade_loop, 5);
-    EXPECT_EQ(teste::nomes_em(pasta.caminho()), std::vector<std::string>{"config.xml"});
-}
-
-// What is not a regular file is refused at once, neither read nor waited on.
-TEST_F(ArquivoDeConfiguracao, SoArquivosRegularesSaoLidosOuAlterados) {
-    std::string fifo = pasta / "fifo.xml", diretorio = pasta / "pasta.xml", zero = pasta / "zero.xml";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
-    ASSERT_EQ(mkdir(diretorio.c_str(), 0755), 0);
-    ASSERT_EQ(symlink("/dev/zero", zero.c_str()), 0);
-    carregar(arquivo_completo());
-    for (const std::string& especial : {fifo, diretorio, zero}) {
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(carregar_xml(especial.c_str()), -1) << especial;
-        EXPECT_EQ(alterar_xml("0", especial.c_str(), "<local>", "</local>"), -1) << especial;
-        EXPECT_NE(testing::internal::GetCapturedStdout().find("Problemas na abertura do arquivo"),
-                  std::string::npos);
-    }
-    EXPECT_EQ(local_secionado, 3) << "the settings stay as they were";
 }
 
 TEST_F(ArquivoDeConfiguracao, LinhasEArquivosLidosComLimite) {
@@ -286,48 +154,6 @@ TEST_F(ArquivoDeConfiguracao, LinhasEArquivosLidosComLimite) {
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(local_secionado, 3) << "a file far larger than any settings file is refused";
     EXPECT_EQ(ler_arquivo(caminho), enorme) << "and left as it was";
-}
-
-class ConfiguracaoQueNaoPodeSerGuardada : public ArquivoDeConfiguracao {
-protected:
-    teste::DialogosRegistrados dialogos;
-};
-
-TEST_F(ConfiguracaoQueNaoPodeSerGuardada, ArquivoSemALinhaAvisaNomeandoAPasta) {
-    escrever_arquivo(caminho, "");
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(alterar_xml("1", caminho.c_str(), "<filtro>", "</filtro>"), 0);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(dialogos.registro(),
-              "zenity|--info --no-markup --title=Quorvex --text=A configura\xc3\xa7\xc3\xa3o n\xc3\xa3o "
-              "p\xc3\xb4" "de ser gravada na pasta " + pasta.caminho() +
-                  ": o arquivo n\xc3\xa3o tem a linha <filtro>\n");
-}
-
-// The settings folder on a small disk of its own: read-only, or full. The
-// change is refused, the file stays whole, no temporary file is left, and the
-// dialog names the folder and the system's reason.
-TEST_F(ConfiguracaoQueNaoPodeSerGuardada, PastaSomenteLeituraOuDiscoCheioAvisaEDeixaOArquivo) {
-    for (const char* motivo : {"Read-only file system", "No space left on device"}) {
-        teste::PastaTemporaria propria;
-        std::string arquivo = propria / "config.xml";
-        teste::DiscoProprio disco(propria.caminho(), "size=64k");
-        EXIGIR_DISCO_PROPRIO(disco);
-        escrever_arquivo(arquivo, arquivo_completo());
-        bool somente_leitura = std::string(motivo) == "Read-only file system";
-        ASSERT_TRUE(somente_leitura ? disco.somente_leitura() : disco.encher());
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(alterar_xml("0", arquivo.c_str(), "<local>", "</local>"), -1);
-        testing::internal::GetCapturedStdout();
-        EXPECT_EQ(ler_arquivo(arquivo), arquivo_completo());
-        EXPECT_NE(dialogos.registro().find("gravada na pasta " + propria.caminho() + ": " + motivo +
-                                           "\n"),
-                  std::string::npos)
-            << dialogos.registro();
-        std::vector<std::string> esperados{"config.xml"};
-        if (!somente_leitura) esperados.insert(esperados.begin(), ".enchimento");
-        EXPECT_EQ(teste::nomes_em(propria.caminho()), esperados) << "no temporary file is left";
-    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -50,6 +51,14 @@ std::string ler_arquivo(const std::string& caminho) {
 }
 
 bool existe(const std::string& caminho) { return std::filesystem::exists(caminho); }
+
+std::vector<std::string> nomes_em(const std::string& pasta) {
+    std::vector<std::string> nomes;
+    for (const auto& entrada : std::filesystem::directory_iterator(pasta))
+        nomes.push_back(entrada.path().filename().string());
+    std::sort(nomes.begin(), nomes.end());
+    return nomes;
+}
 
 bool em_rede_privada() {
     const char* marca = std::getenv("QUORVEX_REDE_PRIVADA");
