@@ -34,21 +34,28 @@ set(WINDOWS_TESTS_shell toolkit_texto.cpp menu_botoes.cpp)
 set(WINDOWS_TESTS_monitor tables_linhas.cpp tables_concorrencia.cpp varredura_injetada.cpp
   home_controle.cpp panel_linhas.cpp)
 set(WINDOWS_TESTS_capture location_tabela.cpp timer_multimedia.cpp captura_injetada.cpp)
-set(WINDOWS_TESTS_output datetime_test.cpp radar_quadros.cpp settings_test.cpp)
+set(WINDOWS_TESTS_output datetime_test.cpp radar_quadros.cpp settings_test.cpp
+  report_documento.cpp)
 set(WINDOWS_TESTS_assets fontes_test.cpp imagens_test.cpp mapa_test.cpp)
 
 # scripts/test-windows.sh puts the whole run, Wine's server and services
 # included, in a network namespace of its own: Wine reads the TCP table in the
 # services' namespace, so one namespace per test program would not do.
 # Tests that wait on a message box nobody closes are left out here: on Windows
-# the message boxes of the table limit, of settings that could not be stored
-# and of settings out of range wait for the user, as they should.
+# the message boxes of the table limit, of settings that could not be stored,
+# of settings out of range and of a report that could not be written wait for
+# the user, as they should. (On Windows the documents folder is looked up
+# without being created: where it is missing the user is told so, and no report
+# is written.)
 set(WINDOWS_TESTS_FORA "Tabelas.LinhaQuinhentosEUmEncerraComAMensagem"
   "Tabelas.LimiteRodaARotinaDoScanAntesDaMensagem"
   "ArquivoDeConfiguracaoFatal.ValoresForaDaFaixaEncerram"
   "ArquivoDeConfiguracao.AlteracaoSemLinhaOuComDuasLinhas"
   "ArquivoDeConfiguracao.AlteracaoQueFalhaDeixaOArquivoIntacto"
-  "ArquivoDeConfiguracao.LinhasEArquivosLidosComLimite")
+  "ArquivoDeConfiguracao.LinhasEArquivosLidosComLimite"
+  "Relatorio.PastaImpossivelAvisaENaoEscreveNada"
+  "Relatorio.SemPastaDeDocumentosNadaEEscrito"
+  "Relatorio.DocumentosAusenteECriadoComAsPastasDoRelatorio")
 string(REPLACE ";" ":" WINDOWS_TESTS_FORA "${WINDOWS_TESTS_FORA}")
 
 function(quorvex_teste_windows nome suporte)

@@ -112,9 +112,7 @@ int arquivos_em(const std::string& pasta) {
     return n;
 }
 
-// The report folder as the program finds it: under the documents folder of a
-// temporary HOME on Linux, under the user's documents folder on Windows (which
-// the environment does not move).
+// The report folder as the program finds it, in the user's documents folder.
 std::string pasta_dos_relatorios() {
     char documentos[1024];
     if (!plataforma::pasta_documentos(documentos, sizeof documentos)) return "";
@@ -132,9 +130,7 @@ TEST(HomeEscape, EscapeTomadoPeloRadarEncerraComoODaVarredura) {
     screen = SDL_SetVideoMode(800, 500, 32, SDL_SWSURFACE);
     ASSERT_NE(screen, nullptr);
     teste::PastaTemporaria casa;
-    setenv("HOME", casa.caminho().c_str(), 1);
-    unsetenv("XDG_DOCUMENTS_DIR");
-    unsetenv("XDG_CONFIG_HOME");
+    teste::PastasDoUsuarioEm pastas(casa.caminho());
     std::filesystem::create_directories(casa / "Documents");
     char inicio[256];
     ASSERT_TRUE(plataforma::diretorio_atual(inicio, sizeof inicio));
@@ -144,7 +140,6 @@ TEST(HomeEscape, EscapeTomadoPeloRadarEncerraComoODaVarredura) {
     posicao_quantidade_loop = 5;  // 32 turns: only the Escape ends this scan
     const std::string relatorios = pasta_dos_relatorios();
     ASSERT_NE(relatorios, "");
-    const int antes = arquivos_em(relatorios);
 
     escape_empurrado = false;
     substituir_leitura(leitura_que_deixa_o_escape_ao_radar);
@@ -152,7 +147,7 @@ TEST(HomeEscape, EscapeTomadoPeloRadarEncerraComoODaVarredura) {
     // Once the report is there, the radar is stopped and the menu is next: a
     // tab click then leaves the home screen.
     std::thread aba([&] {
-        teste::esperar_ate([&] { return arquivos_em(relatorios) > antes; },
+        teste::esperar_ate([&] { return arquivos_em(relatorios) > 0; },
                            std::chrono::seconds(20));
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         empurrar(clique(160, 28));
@@ -162,7 +157,7 @@ TEST(HomeEscape, EscapeTomadoPeloRadarEncerraComoODaVarredura) {
     substituir_leitura(nullptr);
     EXPECT_EQ(codigo, TROCA_DE_TELA);
     EXPECT_TRUE(escape_empurrado);
-    EXPECT_EQ(arquivos_em(relatorios), antes + 1);
+    EXPECT_EQ(arquivos_em(relatorios), 1);
     EXPECT_EQ(primeiro_scan, 0);
 
     SDL_Rect mapa{0, 100, 400, 400};

@@ -37,6 +37,10 @@ PastaTemporaria::~PastaTemporaria() {
     std::filesystem::remove_all(caminho_, erro);
 }
 
+std::string caminho_nativo(const std::string& caminho) {
+    return std::filesystem::path(caminho).make_preferred().string();
+}
+
 void escrever_arquivo(const std::string& caminho, const std::string& conteudo) {
     std::filesystem::create_directories(std::filesystem::path(caminho).parent_path());
     std::ofstream arquivo(caminho, std::ios::binary);

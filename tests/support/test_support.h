@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -35,6 +37,28 @@ public:
 
 private:
     std::string caminho_;
+};
+
+// The path with the system's separators, as the program writes paths ('\' on
+// Windows); unchanged on Linux.
+std::string caminho_nativo(const std::string& caminho);
+
+// The user's folders as the program finds them moved under `casa` for the
+// object's life, and put back at its end: on Linux through HOME and the XDG
+// variables (every folder), on Windows the documents folder among the user's
+// shell folders in the registry. documentos_em() moves the documents folder
+// alone, to any path.
+class PastasDoUsuarioEm {
+public:
+    explicit PastasDoUsuarioEm(const std::string& casa);
+    ~PastasDoUsuarioEm();
+    PastasDoUsuarioEm(const PastasDoUsuarioEm&) = delete;
+    PastasDoUsuarioEm& operator=(const PastasDoUsuarioEm&) = delete;
+    void documentos_em(const std::string& pasta);
+
+private:
+    // What was there before: each name with its value, none when it was unset.
+    std::vector<std::pair<std::string, std::optional<std::string>>> antes_;
 };
 
 void escrever_arquivo(const std::string& caminho, const std::string& conteudo);

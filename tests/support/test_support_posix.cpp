@@ -1,6 +1,6 @@
 // The POSIX part of the test support: running programs, Xvfb, the process's
 // threads, shell commands, a disk of its own, recorded dialogs, the heap in
-// use. The portable part is in test_support.cpp.
+// use, the user's folders. The portable part is in test_support.cpp.
 #include "support/test_support.h"
 
 #include <fcntl.h>
@@ -209,6 +209,27 @@ std::string DialogosRegistrados::registro() const {
 
 std::vector<std::string> DialogosRegistrados::ambiente() const {
     return {"PATH=" + pasta_.caminho() + ":" + path_antigo_, "DISPLAY=:97"};
+}
+
+PastasDoUsuarioEm::PastasDoUsuarioEm(const std::string& casa) {
+    for (const char* nome : {"HOME", "XDG_CONFIG_HOME", "XDG_DOCUMENTS_DIR"}) {
+        const char* valor = std::getenv(nome);
+        antes_.emplace_back(nome, valor ? std::optional<std::string>(valor) : std::nullopt);
+    }
+    setenv("HOME", casa.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (casa + "/.config").c_str(), 1);
+    unsetenv("XDG_DOCUMENTS_DIR");
+}
+
+PastasDoUsuarioEm::~PastasDoUsuarioEm() {
+    for (const auto& [nome, valor] : antes_) {
+        if (valor) setenv(nome.c_str(), valor->c_str(), 1);
+        else unsetenv(nome.c_str());
+    }
+}
+
+void PastasDoUsuarioEm::documentos_em(const std::string& pasta) {
+    setenv("XDG_DOCUMENTS_DIR", pasta.c_str(), 1);
 }
 
 // Blocks from the heap's arenas and those malloc mapped on their own (large
