@@ -45,7 +45,9 @@ TEST(TabelasDaHome, PontoDePartidaPorLocal) {
 
 TEST(HomeParada, AbaSaiDaHomeSemIniciarScanEComTabelasVazias) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    if (!SDL_WasInit(SDL_INIT_VIDEO)) ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
+    }
     screen = SDL_SetVideoMode(800, 500, 32, SDL_SWSURFACE);
     ASSERT_NE(screen, nullptr);
     num_banco_painel = 7;

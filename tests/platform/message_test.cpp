@@ -35,8 +35,9 @@ TEST(MensagemAoUsuario, ComTelaMostraUmDialogoQueEsperaOOk) {
         plataforma::mostrar_mensagem("Quorvex", "Erro conteudo XML");
         _exit(0);
     }
+    // A loaded machine can take many seconds to start the dialog program.
     std::string janela;
-    for (int i = 0; i < 400 && janela.empty(); ++i) {
+    for (int i = 0; i < 1200 && janela.empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         janela = janela_quorvex(tela.nome());
     }

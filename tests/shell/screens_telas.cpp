@@ -47,7 +47,9 @@ protected:
 
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
-        if (!SDL_WasInit(SDL_INIT_VIDEO)) ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
+        if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+            ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
+        }
         screen = SDL_SetVideoMode(800, 500, 32, SDL_SWSURFACE);
         ASSERT_NE(screen, nullptr);
         SDL_Event e;
