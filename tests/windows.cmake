@@ -12,12 +12,13 @@ else()
   find_program(QUORVEX_WINE wine PATHS /usr/lib/wine NO_DEFAULT_PATH REQUIRED)
 endif()
 
-# The test support without the program's code, and with it.
+# The test support, which reaches the system through the program's platform
+# layer (so through quorvex_core, whose other parts a test links only when it
+# calls them).
 add_library(quorvex_test_base STATIC ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support_windows.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/support/conexao_loopback_windows.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/support/programa_em_janela_windows.cpp)
-target_link_libraries(quorvex_test_base PUBLIC PkgConfig::SDL GTest::gtest psapi)
+target_link_libraries(quorvex_test_base PUBLIC PkgConfig::SDL GTest::gtest quorvex_core)
 target_include_directories(quorvex_test_base PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_SOURCE_DIR})
 # The tests set and clear environment variables with the POSIX calls.
 target_compile_options(quorvex_test_base PUBLIC

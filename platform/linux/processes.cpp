@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -78,6 +79,12 @@ int threads_do_processo() {
     while (dirent* entrada = readdir(pasta)) total += entrada->d_name[0] != '.';
     closedir(pasta);
     return total;
+}
+
+// Blocks malloc handed out, the large mapped ones included.
+std::size_t memoria_em_uso() {
+    struct mallinfo2 informacao = mallinfo2();
+    return informacao.uordblks + informacao.hblkhd;
 }
 
 }  // namespace plataforma

@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/platform.h"
 
@@ -54,17 +55,29 @@ std::string pasta_do_windows(const char* pasta) {
     return convertida;
 }
 
-int criar_processo(std::string linha, const char* pasta, DWORD modo) {
+bool criar_processo(std::string linha, const char* pasta, DWORD modo,
+                    PROCESS_INFORMATION& processo) {
     std::string convertida = pasta ? pasta_do_windows(pasta) : std::string();
     STARTUPINFOA inicio{};
     inicio.cb = sizeof inicio;
-    PROCESS_INFORMATION processo{};
     if (!CreateProcessA(nullptr, &linha[0], nullptr, nullptr, FALSE, modo, nullptr,
                         pasta ? convertida.c_str() : nullptr, &inicio, &processo))
-        return -1;
+        return false;
     CloseHandle(processo.hThread);
+    return true;
+}
+
+int criar_processo(std::string linha, const char* pasta, DWORD modo) {
+    PROCESS_INFORMATION processo{};
+    if (!criar_processo(std::move(linha), pasta, modo, processo)) return -1;
     CloseHandle(processo.hProcess);
     return 0;
+}
+
+std::string linha_de_comando(const char* const argumentos[]) {
+    std::string linha;
+    for (const char* const* a = argumentos; *a; ++a) acrescentar_argumento(linha, *a);
+    return linha;
 }
 
 // The command interpreter of this system, by its full path: a cmd.exe in the
@@ -82,9 +95,38 @@ std::string interpretador_de_comandos() {
 // goes nowhere, as on the other systems. The program is not waited for.
 int lancar_programa(const char* const argumentos[], const char* pasta) {
     if (argumentos == nullptr || argumentos[0] == nullptr || argumentos[0][0] == '\0') return -1;
-    std::string linha;
-    for (const char* const* a = argumentos; *a; ++a) acrescentar_argumento(linha, *a);
-    return criar_processo(linha, pasta, CREATE_NO_WINDOW);
+    return criar_processo(linha_de_comando(argumentos), pasta, CREATE_NO_WINDOW);
+}
+
+// Started in this console, as a program started from it by hand.
+processo_filho iniciar_processo(const char* const argumentos[], const char* pasta) {
+    if (argumentos == nullptr || argumentos[0] == nullptr || argumentos[0][0] == '\0') return {};
+    PROCESS_INFORMATION processo{};
+    if (!criar_processo(linha_de_comando(argumentos), pasta, 0, processo)) return {};
+    processo_filho filho;
+    filho.alca = reinterpret_cast<std::intptr_t>(processo.hProcess);
+    filho.pid = static_cast<long>(processo.dwProcessId);
+    return filho;
+}
+
+bool esperar_processo(processo_filho& processo, unsigned limite_ms, int& status) {
+    HANDLE alca = reinterpret_cast<HANDLE>(processo.alca);
+    if (!processo.terminou && alca != nullptr && WaitForSingleObject(alca, limite_ms) == WAIT_OBJECT_0) {
+        DWORD codigo = 0;
+        GetExitCodeProcess(alca, &codigo);
+        processo.terminou = true;
+        processo.status = static_cast<int>(codigo);
+    }
+    status = processo.status;
+    return processo.terminou;
+}
+
+void liberar_processo(processo_filho& processo) {
+    HANDLE alca = reinterpret_cast<HANDLE>(processo.alca);
+    if (alca == nullptr) return;
+    if (!processo.terminou && WaitForSingleObject(alca, 0) != WAIT_OBJECT_0) TerminateProcess(alca, 99);
+    CloseHandle(alca);
+    processo = {};
 }
 
 int abrir_com_programa_padrao(const char* alvo, const char* pasta) {

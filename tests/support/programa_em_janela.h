@@ -6,28 +6,29 @@
 // and drive the window through X11 (tests/e2e/janela.h).
 #pragma once
 #include <chrono>
+#include <cstdint>
 #include <string>
+
+#include "platform/platform.h"
 
 namespace teste {
 
-// `nome` in the folder `pasta` started there with `argumentos`, ended at
-// destruction if it still runs, whatever the test did.
+// `nome` in the folder `pasta` started there, ended at destruction if it
+// still runs, whatever the test did.
 class programa_iniciado {
 public:
-    programa_iniciado(const std::string& pasta, const std::string& nome,
-                      const std::string& argumentos = "");
+    programa_iniciado(const std::string& pasta, const std::string& nome);
     ~programa_iniciado();
     programa_iniciado(const programa_iniciado&) = delete;
     programa_iniciado& operator=(const programa_iniciado&) = delete;
 
-    bool iniciado() const { return processo_ != nullptr; }
-    unsigned long pid() const { return pid_; }
+    bool iniciado() const { return processo_.alca != 0; }
+    const plataforma::processo_filho& processo() const { return processo_; }
     // True, with the exit status, once the program ended within `limite`.
-    bool terminou(std::chrono::milliseconds limite, int& status) const;
+    bool terminou(std::chrono::milliseconds limite, int& status);
 
 private:
-    void* processo_ = nullptr;
-    unsigned long pid_ = 0;
+    plataforma::processo_filho processo_;
 };
 
 // The program's visible top-level window titled `titulo`, once it has one.
@@ -43,9 +44,9 @@ public:
     void pedir_fechamento() const;
 
 private:
-    unsigned long pid_;
+    const programa_iniciado& programa_;
     std::string titulo_;
-    void* janela_ = nullptr;
+    std::uintptr_t janela_ = 0;
 };
 
 // The end of the user's session, from Wine's own session manager (wineboot

@@ -1,75 +1,43 @@
-// The program under test on Windows: CreateProcess, its window found among the
-// top-level windows by process and title, the messages a user's click and
-// close button send it, and Wine's own end of the session.
-#include <windows.h>
-
+// The program under test on Windows, through the platform layer: started and
+// waited for, its window found by process and title and sent what a user's
+// click and close button send, and Wine's own end of the session.
 #include "support/programa_em_janela.h"
+
+#include "platform/platform.h"
 
 namespace teste {
 
-programa_iniciado::programa_iniciado(const std::string& pasta, const std::string& nome,
-                                     const std::string& argumentos) {
-    STARTUPINFOA inicio{};
-    inicio.cb = sizeof inicio;
-    PROCESS_INFORMATION processo{};
-    std::string linha = "\"" + pasta + "\\" + nome + "\" " + argumentos;
-    if (!CreateProcessA(nullptr, linha.data(), nullptr, nullptr, FALSE, 0, nullptr, pasta.c_str(),
-                        &inicio, &processo))
-        return;
-    CloseHandle(processo.hThread);
-    processo_ = processo.hProcess;
-    pid_ = processo.dwProcessId;
+programa_iniciado::programa_iniciado(const std::string& pasta, const std::string& nome) {
+    const std::string caminho = pasta + "\\" + nome;
+    const char* linha[] = {caminho.c_str(), nullptr};
+    processo_ = plataforma::iniciar_processo(linha, pasta.c_str());
 }
 
-programa_iniciado::~programa_iniciado() {
-    if (processo_ == nullptr) return;
-    int status;
-    if (!terminou(std::chrono::milliseconds(0), status)) TerminateProcess(processo_, 99);
-    CloseHandle(processo_);
-}
+programa_iniciado::~programa_iniciado() { plataforma::liberar_processo(processo_); }
 
-bool programa_iniciado::terminou(std::chrono::milliseconds limite, int& status) const {
-    if (processo_ == nullptr ||
-        WaitForSingleObject(processo_, static_cast<DWORD>(limite.count())) != WAIT_OBJECT_0)
-        return false;
-    DWORD codigo = 0;
-    GetExitCodeProcess(processo_, &codigo);
-    status = static_cast<int>(codigo);
-    return true;
+bool programa_iniciado::terminou(std::chrono::milliseconds limite, int& status) {
+    return plataforma::esperar_processo(processo_, static_cast<unsigned>(limite.count()), status);
 }
 
 janela_do_programa::janela_do_programa(const programa_iniciado& programa, const char* titulo)
-    : pid_(programa.pid()), titulo_(titulo) {}
+    : programa_(programa), titulo_(titulo) {}
 
 bool janela_do_programa::procurar() {
-    HWND janela = nullptr;
-    while ((janela = FindWindowExA(nullptr, janela, nullptr, titulo_.c_str())) != nullptr) {
-        DWORD dono = 0;
-        GetWindowThreadProcessId(janela, &dono);
-        if (dono == pid_ && IsWindowVisible(janela)) break;
-    }
-    janela_ = janela;
-    return janela_ != nullptr;
+    janela_ = plataforma::janela_do_processo(programa_.processo(), titulo_.c_str());
+    return janela_ != 0;
 }
 
-void janela_do_programa::clicar(int x, int y) const {
-    HWND janela = static_cast<HWND>(janela_);
-    const LPARAM ponto = MAKELPARAM(x, y);
-    PostMessageA(janela, WM_MOUSEMOVE, 0, ponto);
-    PostMessageA(janela, WM_LBUTTONDOWN, MK_LBUTTON, ponto);
-    PostMessageA(janela, WM_LBUTTONUP, 0, ponto);
-}
+void janela_do_programa::clicar(int x, int y) const { plataforma::clicar_na_janela(janela_, x, y); }
 
-void janela_do_programa::pedir_fechamento() const {
-    PostMessageA(static_cast<HWND>(janela_), WM_CLOSE, 0, 0);
-}
+void janela_do_programa::pedir_fechamento() const { plataforma::fechar_janela(janela_); }
 
 bool encerrar_sessao_do_usuario() {
-    char sistema[MAX_PATH] = "";
-    if (GetSystemDirectoryA(sistema, sizeof sistema) == 0) return false;
-    programa_iniciado gerente(sistema, "wineboot.exe", "--end-session");
+    const char* linha[] = {"wineboot.exe", "--end-session", nullptr};
+    plataforma::processo_filho gerente = plataforma::iniciar_processo(linha, nullptr);
     int status = -1;
-    return gerente.terminou(std::chrono::seconds(60), status) && status == 0;
+    bool terminou = plataforma::esperar_processo(gerente, 60000, status);
+    plataforma::liberar_processo(gerente);
+    return terminou && status == 0;
 }
 
 }  // namespace teste

@@ -98,10 +98,9 @@ private:
 using plataforma::threads_do_processo;
 
 // Bytes of memory this process holds now, for tests that check that repeated
-// work does not leak: on Linux the blocks malloc handed out and not freed, on
-// Windows the process's private memory (its commit charge). 0 when it cannot
-// be measured.
-std::size_t memoria_em_uso();
+// work does not leak; 0 when it cannot be measured (the sanitizers' allocators
+// keep no count).
+using plataforma::memoria_em_uso;
 
 // Whether this test program runs in a network namespace of its own (the test
 // runner puts it there where the machine allows it).

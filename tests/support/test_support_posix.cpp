@@ -4,7 +4,6 @@
 #include "support/test_support.h"
 
 #include <fcntl.h>
-#include <malloc.h>
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
@@ -230,13 +229,6 @@ PastasDoUsuarioEm::~PastasDoUsuarioEm() {
 
 void PastasDoUsuarioEm::documentos_em(const std::string& pasta) {
     setenv("XDG_DOCUMENTS_DIR", pasta.c_str(), 1);
-}
-
-// Blocks from the heap's arenas and those malloc mapped on their own (large
-// ones). The sanitizers' allocators keep no such count: 0 there.
-std::size_t memoria_em_uso() {
-    struct mallinfo2 informacao = mallinfo2();
-    return informacao.uordblks + informacao.hblkhd;
 }
 
 }  // namespace teste
