@@ -30,10 +30,9 @@
 #include "monitor/tables.h"
 #include "output/settings.h"
 #include "platform/platform.h"
-#include "shell/startup.h"
 #include "shell/toolkit.h"
-#include "support/servidor_dns.h"
-#include "support/tabelas_do_scan.h"
+#include "support/dns_server.h"
+#include "support/scan_tables.h"
 
 namespace {
 

@@ -8,9 +8,8 @@
 #include "monitor/tables.h"
 #include "output/settings.h"
 #include "platform/platform.h"
-#include "shell/diagnostico.h"
-#include "shell/startup.h"
-#include "common/texto.h"
+#include "common/diagnostics.h"
+#include "common/text.h"
 
 namespace {
 

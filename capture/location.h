@@ -3,7 +3,7 @@
 // and a point on the world map carried in local_px / local_py.
 #pragma once
 
-#include "common/texto.h"
+#include "common/text.h"
 
 // The map point of the last location found; (0, 0) is no location, (252, 421)
 // the private network. Set only through add_x_y; the scan cycle zeroes both

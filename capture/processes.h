@@ -1,6 +1,6 @@
 // Names of the process that owns a connection.
 #pragma once
-#include "common/texto.h"
+#include "common/text.h"
 #include "platform/platform.h"
 
 // The executable's file name of process `pid`, or "None" when there is no

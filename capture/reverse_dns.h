@@ -18,7 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "common/texto.h"
+#include "common/text.h"
 
 // A timer whose ticks call run() on the platform's timer thread.
 class MultiMediaTimer {

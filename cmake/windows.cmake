@@ -16,15 +16,15 @@ set(QUORVEX_BIBLIOTECAS_WINDOWS
   iphlpapi ws2_32 shell32 ole32 winmm user32 gdi32 dxguid advapi32 version psapi)
 
 # The real SDL_image, SDL_ttf and SDL_gfx where the prefix has them; where it
-# lacks one, our own stand-in in platform/windows/sdl_addons/ with the same
+# lacks one, our own stand-in in platform/shared/sdl_addons/ with the same
 # header and calls. Debian serves no Windows build and no source of these
 # three, so on a prefix built by scripts/build-windows.sh all three are ours.
-set(QUORVEX_ADDONS ${CMAKE_SOURCE_DIR}/platform/windows/sdl_addons)
+set(QUORVEX_ADDONS ${CMAKE_SOURCE_DIR}/platform/shared/sdl_addons)
 set(QUORVEX_ADDONS_PROPRIOS)
 set(QUORVEX_ADDONS_CABECALHOS)
 set(QUORVEX_ADDONS_REAIS)
-foreach(addon IN ITEMS "SDL_image|SDL_image.h|imagem" "SDL_ttf|SDL_ttf.h|texto_ttf"
-                       "SDL_gfx|SDL_rotozoom.h|rotozoom linhas")
+foreach(addon IN ITEMS "SDL_image|SDL_image.h|image" "SDL_ttf|SDL_ttf.h|ttf_text"
+                       "SDL_gfx|SDL_rotozoom.h|rotozoom lines")
   string(REPLACE "|" ";" partes "${addon}")
   list(GET partes 0 biblioteca)
   list(GET partes 1 cabecalho)

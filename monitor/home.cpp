@@ -12,7 +12,7 @@
 #include "output/settings.h"
 #include "platform/platform.h"
 #include "shell/menu.h"
-#include "shell/startup.h"
+#include "common/routines.h"
 #include "shell/toolkit.h"
 
 namespace {

@@ -4,8 +4,7 @@
 #include <cstring>
 
 #include "monitor/tables.h"
-#include "shell/startup.h"
-#include "common/texto.h"
+#include "common/text.h"
 #include "shell/toolkit.h"
 
 int py_painel = 135;

@@ -15,8 +15,7 @@
 #include "output/datetime.h"
 #include "output/settings.h"
 #include "platform/platform.h"
-#include "shell/diagnostico.h"
-#include "shell/startup.h"
+#include "common/diagnostics.h"
 #include "shell/toolkit.h"
 
 int rodada = 0;

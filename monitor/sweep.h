@@ -2,7 +2,7 @@
 // previous one; new connections are named, located, stored and listed on the
 // panel, closed ones are taken off the live table and marked on the panel.
 #pragma once
-#include "common/texto.h"
+#include "common/text.h"
 
 extern int rodada;         // sweeps completed in the current scan
 extern int delay_netstat;  // pause at the start of every sweep, ms

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "shell/startup.h"
-#include "common/texto.h"
+#include "common/routines.h"
+#include "common/text.h"
 
 int max_loop = 256;
 int max_iten = 7;

@@ -1,7 +1,7 @@
 // Date and time texts from the local clock.
 #pragma once
 #include "platform/platform.h"
-#include "common/texto.h"
+#include "common/text.h"
 
 extern plataforma::hora_local tempo;  // the last clock reading
 

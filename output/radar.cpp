@@ -13,8 +13,8 @@
 
 #include "monitor/tables.h"
 #include "platform/platform.h"
-#include "shell/startup.h"
-#include "common/texto.h"
+#include "common/routines.h"
+#include "common/text.h"
 #include "shell/toolkit.h"
 
 int loops = 1;

@@ -8,10 +8,11 @@
 #include "monitor/tables.h"
 #include "output/settings.h"
 #include "platform/platform.h"
-#include "shell/diagnostico.h"
-#include "shell/links.h"
-#include "shell/startup.h"
-#include "common/texto.h"
+#include "common/diagnostics.h"
+#include "common/links.h"
+#include "common/folders.h"
+#include "common/routines.h"
+#include "common/text.h"
 #include "shell/toolkit.h"
 
 char arquivo_log_atual[128] = "";

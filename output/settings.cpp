@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include "platform/platform.h"
-#include "shell/diagnostico.h"
-#include "shell/startup.h"
+#include "common/diagnostics.h"
+#include "common/routines.h"
 
 char c_loops_scan[64];
 char c_exibir_http[64];

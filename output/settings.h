@@ -1,6 +1,6 @@
 // The settings file: a line-based config.xml with one tag pair per setting.
 #pragma once
-#include "common/texto.h"
+#include "common/text.h"
 
 extern char c_loops_scan[64];
 extern char c_exibir_http[64];

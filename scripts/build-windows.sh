@@ -105,7 +105,7 @@ impressao_de() {
   local passo=$1
   {
     declare -f "construir_$passo" obter_fonte configurar_autotools construir_com_cmake
-    cat "$RAIZ/cmake/mingw-comum.cmake" "$RAIZ/cmake/mingw-$ARQ.cmake"
+    cat "$RAIZ/cmake/mingw-common.cmake" "$RAIZ/cmake/mingw-$ARQ.cmake"
     dpkg-query -W -f='${Version}\n' "g++-mingw-w64-${ARQ//_/-}"
     if [ "$passo" = googletest ]; then
       dpkg-query -W -f='${Version}\n' googletest

@@ -6,7 +6,7 @@
 #include "output/settings.h"
 #include "shell/screens.h"
 #include "shell/startup.h"
-#include "common/texto.h"
+#include "common/text.h"
 #include "shell/toolkit.h"
 
 tela tela_escolhida = TELA_HOME;

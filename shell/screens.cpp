@@ -4,7 +4,7 @@
 
 #include "output/settings.h"
 #include "platform/platform.h"
-#include "shell/links.h"
+#include "common/links.h"
 #include "shell/menu.h"
 #include "shell/startup.h"
 #include "shell/toolkit.h"

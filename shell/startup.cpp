@@ -8,15 +8,9 @@
 #include "output/settings.h"
 #include "platform/platform.h"
 #include "shell/navigation.h"
-#include "common/texto.h"
+#include "common/text.h"
 #include "shell/toolkit.h"
 
-char diratu2[256];
-char diratu[256];
-char dirdadoapli[260];
-char dirlocapli[512];
-char file_xml[512];
-char file_xml_padrao[64] = "config.xml";
 SDL_Surface* screen = nullptr;
 
 namespace {

@@ -11,15 +11,9 @@
 
 #include <string>
 
-// Holds the one screen lock for its lifetime. Recursive: a toolkit operation
-// called while the lock is held does not block its own thread.
-class TravaDaTela {
-public:
-    TravaDaTela();
-    ~TravaDaTela();
-    TravaDaTela(const TravaDaTela&) = delete;
-    TravaDaTela& operator=(const TravaDaTela&) = delete;
-};
+#include "common/screen_lock.h"
+
+extern SDL_Surface* screen;  // the window surface
 
 // SDL_Flip(screen) under the screen lock. Every presentation of the window goes
 // through here; `apresentacoes_da_tela` counts them (tests read it).

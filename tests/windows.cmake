@@ -17,27 +17,28 @@ endif()
 # calls them).
 add_library(quorvex_test_base STATIC ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support_windows.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/support/programa_em_janela_windows.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/support/windowed_program_windows.cpp
+  ${CMAKE_SOURCE_DIR}/platform/windows/loopback.cpp)
 target_link_libraries(quorvex_test_base PUBLIC PkgConfig::SDL GTest::gtest quorvex_core)
 target_include_directories(quorvex_test_base PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_SOURCE_DIR})
 # The tests set and clear environment variables with the POSIX calls.
 target_compile_options(quorvex_test_base PUBLIC
-  -include ${CMAKE_CURRENT_SOURCE_DIR}/support/windows/ambiente_posix.h)
+  -include ${CMAKE_CURRENT_SOURCE_DIR}/support/windows/posix_environment.h)
 target_compile_definitions(quorvex_test_base PUBLIC
   QUORVEX_RUN_DIR="${CMAKE_BINARY_DIR}"
   QUORVEX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 add_library(quorvex_test_support INTERFACE)
 target_link_libraries(quorvex_test_support INTERFACE quorvex_test_base quorvex_core)
 
-# (toolkit_imagens.cpp writes TGA and XPM pictures, which only the real
+# (toolkit_images_test.cpp writes TGA and XPM pictures, which only the real
 # SDL_image reads; the program's own pictures are PNG.)
-set(WINDOWS_TESTS_shell toolkit_texto.cpp menu_botoes.cpp)
-set(WINDOWS_TESTS_monitor tables_linhas.cpp tables_concorrencia.cpp varredura_injetada.cpp
-  home_controle.cpp panel_linhas.cpp)
-set(WINDOWS_TESTS_capture location_tabela.cpp timer_multimedia.cpp captura_injetada.cpp)
-set(WINDOWS_TESTS_output datetime_test.cpp radar_quadros.cpp settings_test.cpp
-  report_documento.cpp)
-set(WINDOWS_TESTS_assets fontes_test.cpp imagens_test.cpp mapa_test.cpp)
+set(WINDOWS_TESTS_shell toolkit_text_test.cpp menu_buttons_test.cpp)
+set(WINDOWS_TESTS_monitor tables_rows_test.cpp tables_concurrency_test.cpp sweep_injected_test.cpp
+  home_control_test.cpp panel_rows_test.cpp)
+set(WINDOWS_TESTS_capture location_table_test.cpp multimedia_timer_test.cpp capture_injected_test.cpp)
+set(WINDOWS_TESTS_output datetime_test.cpp radar_frames_test.cpp settings_test.cpp
+  report_document_test.cpp)
+set(WINDOWS_TESTS_assets fonts_test.cpp images_test.cpp map_test.cpp)
 
 # scripts/test-windows.sh puts the whole run, Wine's server and services
 # included, in a network namespace of its own: Wine reads the TCP table in the
@@ -83,12 +84,14 @@ endforeach()
 # build got; the program's own code is not needed for it.
 quorvex_teste_windows(addons_tests quorvex_test_base ${CMAKE_CURRENT_SOURCE_DIR}/addons/addons_test.cpp)
 
-file(GLOB PLATFORM_WINDOWS_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/platform/windows/*.cpp)
-if(PLATFORM_WINDOWS_TESTS)
-  quorvex_teste_windows(platform_tests quorvex_test_support ${PLATFORM_WINDOWS_TESTS})
-endif()
+set(PLATFORM_WINDOWS_TESTS support_windows.cpp files_signals_windows_test.cpp
+  folders_clock_windows_test.cpp launcher_windows_test.cpp message_windows_test.cpp
+  name_resolver_windows_test.cpp processes_windows_test.cpp tcp_table_windows_test.cpp
+  timer_windows_test.cpp)
+list(TRANSFORM PLATFORM_WINDOWS_TESTS PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/platform/windows/)
+quorvex_teste_windows(platform_tests quorvex_test_support ${PLATFORM_WINDOWS_TESTS})
 
 # The whole program under Wine: start-up, one scan, its report.
 quorvex_teste_windows(e2e_windows_tests quorvex_test_support
-  ${CMAKE_CURRENT_SOURCE_DIR}/e2e_windows/programa_windows.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/e2e_windows/program_windows_test.cpp)
 add_dependencies(e2e_windows_tests quorvex quorvex_assets)

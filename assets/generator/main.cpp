@@ -1,7 +1,7 @@
 // Draws the program's 46 pictures into the run folder's bin/ at build time.
 // Usage: gerador_de_imagens <bin folder> <fontes folder>
-#include "catalogo.h"
-#include "pecas.h"
+#include "catalogue.h"
+#include "pieces.h"
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_ttf.h>

@@ -4,7 +4,7 @@
 #include <cerrno>
 
 #include "platform/platform.h"
-#include "platform/portavel/partes_do_sistema.h"
+#include "platform/shared/internal.h"
 
 namespace plataforma {
 

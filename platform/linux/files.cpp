@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "platform/portavel/partes_do_sistema.h"
+#include "platform/shared/internal.h"
 
 namespace plataforma {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "platform/linux/privileges.h"
 #include "platform/platform.h"
-#include "platform/portavel/partes_do_sistema.h"
+#include "platform/shared/internal.h"
 
 namespace plataforma {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "common/texto.h"
+#include "common/text.h"
 
 namespace plataforma::proc {
 

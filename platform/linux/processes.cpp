@@ -11,9 +11,9 @@
 
 #include "platform/linux/privileges.h"
 #include "platform/linux/proc_parsers.h"
-#include "platform/linux/texto_latin1.h"
+#include "platform/linux/latin1_text.h"
 #include "platform/platform.h"
-#include "common/texto.h"
+#include "common/text.h"
 
 namespace plataforma {
 

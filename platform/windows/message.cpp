@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
-#include "platform/portavel/partes_do_sistema.h"
+#include "platform/shared/internal.h"
 
 namespace plataforma {
 

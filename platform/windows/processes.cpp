@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "common/texto.h"
+#include "common/text.h"
 #include "platform/platform.h"
 
 // The snapshot records must be the ANSI ones: their texts go out unchanged.

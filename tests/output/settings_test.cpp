@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "output/configuracao_apoio.h"
+#include "output/settings_support.h"
 #include "output/settings.h"
 #include "support/test_support.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "support/test_support.h"
-#include "support/windows/ambiente_posix.h"
+#include "support/windows/posix_environment.h"
 
 extern "C" int setenv(const char* nome, const char* valor, int substituir) {
     if (nome == nullptr || *nome == '\0' || valor == nullptr) return -1;

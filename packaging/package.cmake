@@ -1,0 +1,119 @@
+# Installing Quorvex like a desktop program on Linux: `cmake --install` and the
+# Debian package made by CPack (scripts/package.sh).
+#   <prefix>/lib/quorvex        the program and its run folder: bin/, fontes/, config.xml
+#   <prefix>/bin/quorvex        the launcher that starts the program from there
+#   <prefix>/share/applications the desktop entry
+#   <prefix>/share/icons/hicolor the icon at 48, 128 and 256 pixels
+# Nothing is written into the run folder at run time: the settings and the
+# reports live in the user's own folders.
+
+set(QUORVEX_VERSAO 1.0.0)
+set(PASTA_DE_EXECUCAO lib/quorvex)
+set(PACOTE_DIR ${CMAKE_SOURCE_DIR}/packaging)
+set(PACOTE_GERADO ${CMAKE_BINARY_DIR}/pacote)
+
+# ---- the icon, drawn by the artwork generator ---------------------------------
+set(TAMANHOS_DO_ICONE 48 128 256)
+set(ICONES)
+foreach(tamanho ${TAMANHOS_DO_ICONE})
+  list(APPEND ICONES ${CMAKE_BINARY_DIR}/icones/${tamanho}x${tamanho}/apps/quorvex.png)
+endforeach()
+add_executable(gerador_de_icone
+  ${CMAKE_SOURCE_DIR}/assets/generator/icon/icon.cpp
+  ${CMAKE_SOURCE_DIR}/assets/generator/drawing.cpp
+  ${CMAKE_SOURCE_DIR}/assets/generator/image.cpp)
+target_link_libraries(gerador_de_icone PRIVATE PkgConfig::SDL png z)
+add_custom_command(OUTPUT ${ICONES}
+  COMMAND gerador_de_icone ${CMAKE_BINARY_DIR}/icones ${TAMANHOS_DO_ICONE}
+  DEPENDS gerador_de_icone)
+add_custom_target(quorvex_icone ALL DEPENDS ${ICONES})
+
+# ---- files made at configure time --------------------------------------------
+# The installed desktop entry is the build folder's entry started through the
+# launcher on the PATH, with the icon.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/quorvex.desktop ${PACOTE_DIR}/changelog ${PACOTE_DIR}/quorvex.1)
+file(STRINGS ${CMAKE_SOURCE_DIR}/quorvex.desktop linhas_da_entrada ENCODING UTF-8)
+set(entrada_instalada)
+foreach(linha IN LISTS linhas_da_entrada)
+  if(linha MATCHES "^#")
+    continue()
+  elseif(linha MATCHES "^Exec=")
+    string(APPEND entrada_instalada "Exec=quorvex\nIcon=quorvex\n")
+  else()
+    string(APPEND entrada_instalada "${linha}\n")
+  endif()
+endforeach()
+file(WRITE ${PACOTE_GERADO}/quorvex.desktop "${entrada_instalada}")
+
+# Debian wants the changelog and the manual page compressed without a timestamp.
+foreach(arquivo changelog quorvex.1)
+  execute_process(COMMAND gzip -9n -c ${PACOTE_DIR}/${arquivo}
+    OUTPUT_FILE ${PACOTE_GERADO}/${arquivo}.gz COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
+
+# ---- install rules ------------------------------------------------------------
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+# Installing does not rebuild the tests and benchmarks; scripts/package.sh builds first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
+install(TARGETS quorvex RUNTIME DESTINATION ${PASTA_DE_EXECUCAO})
+install(DIRECTORY ${CMAKE_BINARY_DIR}/bin DESTINATION ${PASTA_DE_EXECUCAO}
+  FILES_MATCHING PATTERN "A00[0-9][0-9].bin")
+install(FILES ${CMAKE_SOURCE_DIR}/config.xml DESTINATION ${PASTA_DE_EXECUCAO})
+
+# The fonts are Debian's own (the package depends on their packages): fontes/
+# holds links to them, relative within the prefix.
+get_directory_property(FONTES_DO_SISTEMA DIRECTORY ${CMAKE_SOURCE_DIR}/assets DEFINITION FONT_SOURCES)
+set(indice 1)
+foreach(fonte ${FONTES_DO_SISTEMA})
+  install(CODE "
+    set(pasta \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${PASTA_DE_EXECUCAO}/fontes\")
+    file(RELATIVE_PATH alvo \"\${CMAKE_INSTALL_PREFIX}/${PASTA_DE_EXECUCAO}/fontes\" \"${fonte}\")
+    file(MAKE_DIRECTORY \"\${pasta}\")
+    message(STATUS \"Installing: \${pasta}/Fonte_0${indice}.ttf -> \${alvo}\")
+    file(CREATE_LINK \"\${alvo}\" \"\${pasta}/Fonte_0${indice}.ttf\" SYMBOLIC)")
+  math(EXPR indice "${indice} + 1")
+endforeach()
+
+install(PROGRAMS ${PACOTE_DIR}/quorvex DESTINATION bin)
+install(FILES ${PACOTE_GERADO}/quorvex.desktop DESTINATION share/applications)
+install(DIRECTORY ${CMAKE_BINARY_DIR}/icones/ DESTINATION share/icons/hicolor)
+install(FILES ${PACOTE_GERADO}/quorvex.1.gz DESTINATION share/man/man1)
+install(FILES ${PACOTE_DIR}/copyright ${PACOTE_GERADO}/changelog.gz DESTINATION share/doc/quorvex)
+
+# ---- the Debian package ---------------------------------------------------------
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quorvex)
+set(CPACK_PACKAGE_VERSION ${QUORVEX_VERSAO})
+set(CPACK_PACKAGE_VENDOR Brellstad)
+set(CPACK_PACKAGE_CONTACT "Brellstad <quorvex@brellstad.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "watch this computer's network connections on a world map")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Quorvex reads the system's table of established IPv4 TCP connections up to\n\
+twenty times a second during a scan, names the process and executable that own\n\
+each connection, resolves the remote address by reverse DNS, places it on a\n\
+world map under a turning radar, lists it on a panel and writes an HTML report\n\
+when the scan ends. Its window and texts are in Portuguese.")
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The package is staged with DESTDIR, so the font links are made for /usr.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.brellstad.com")
+# By Debian package name: the C and C++ run-time, SDL 1.2 and its image, font
+# and drawing libraries, c-ares for the host names, libcap (and setcap for the
+# postinst), the fonts that fontes/ links to, a dialog program, and xdg-open
+# for reports and web pages.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+  "libc6, libgcc-s1, libstdc++6, libsdl1.2debian, libsdl-image1.2, libsdl-ttf2.0-0, \
+libsdl-gfx1.2-5, libc-ares2, libcap2, libcap2-bin, fonts-dejavu-core, fonts-dejavu-extra, \
+fonts-liberation, zenity | x11-utils, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PACOTE_DIR}/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)

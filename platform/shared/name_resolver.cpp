@@ -1,0 +1,478 @@
+// The reverse-name resolver on c-ares: one thread owns the channel and runs
+// every lookup on it; other threads only read and write the cache and the
+// queue of lookups to start, under one lock, and wake the thread. What is
+// specific to an operating system is behind internal.h.
+#include <ares.h>
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <netdb.h>
+#endif
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/shared/internal.h"
+#include "platform/platform.h"
+
+namespace plataforma {
+
+namespace {
+
+using namespace nomes;
+
+enum class estado_da_entrada : uint8_t { livre, pendente, com_nome, sem_nome };
+
+// One address the cache knows. `prazo` is when the window of a pending lookup
+// closes, or when a "no name" may be asked again.
+struct entrada_de_nome {
+    estado_da_entrada estado = estado_da_entrada::livre;
+    unsigned char endereco[4] = {0};
+    char nome[256] = {0};
+    uint64_t serie = 0;
+    uint64_t prazo = 0;
+    uint64_t usada_em = 0;
+};
+
+// A lookup handed to c-ares: its callback finds the entry it was made for, if
+// the entry still waits for that very lookup.
+struct consulta_no_canal {
+    bool em_uso = false;
+    int indice = 0;
+    uint64_t serie = 0;
+};
+
+struct pedido_de_consulta {
+    int indice;
+    uint64_t serie;
+    unsigned char endereco[4];
+};
+
+// Everything below `trava` guards is shared between the callers and the
+// resolver's thread; the channel and the consultas are the thread's alone.
+std::mutex trava;
+entrada_de_nome cache[capacidade_do_cache_de_nomes];
+pedido_de_consulta fila[limite_de_consultas_de_nomes];
+int na_fila = 0;
+int no_canal = 0;
+uint64_t ultima_serie = 0;
+contagem_de_nomes contagem{};
+bool cancelar_tudo = false;
+bool parar = false;
+std::condition_variable aviso_de_resposta;
+char servidores_de_teste[256] = {0};
+char ordem_de_teste[8] = {0};
+
+consulta_no_canal consultas[limite_de_consultas_de_nomes];
+
+// Starting and stopping the thread are serialised with each other and with
+// the requests that may start it.
+std::mutex trava_do_ciclo;
+std::unique_ptr<std::thread>& thread_do_resolvedor = *new std::unique_ptr<std::thread>;
+
+std::atomic<relogio_de_nomes> relogio_substituto{nullptr};
+
+uint64_t agora_ms() {
+    relogio_de_nomes relogio = relogio_substituto.load();
+    if (relogio) return relogio();
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
+
+// A dotted IPv4 address, exactly four decimal parts of 0 to 255 and nothing
+// else (c-ares' own parser also takes shortened forms such as "127.0.0").
+bool ler_endereco(const char* ip, unsigned char (&endereco)[4]) {
+    if (ip == nullptr) return false;
+    for (int parte = 0; parte < 4; ++parte) {
+        if (parte > 0 && *ip++ != '.') return false;
+        int valor = 0, digitos = 0;
+        for (; *ip >= '0' && *ip <= '9' && digitos < 4; ++ip, ++digitos) valor = valor * 10 + (*ip - '0');
+        if (digitos == 0 || digitos > 3 || valor > 255) return false;
+        endereco[parte] = static_cast<unsigned char>(valor);
+    }
+    return *ip == '\0';
+}
+
+// ---- The cache (callers hold `trava`) ----------------------------------------
+
+int procurar(const unsigned char (&endereco)[4]) {
+    for (int i = 0; i < capacidade_do_cache_de_nomes; ++i)
+        if (cache[i].estado != estado_da_entrada::livre &&
+            std::memcmp(cache[i].endereco, endereco, 4) == 0)
+            return i;
+    return -1;
+}
+
+void liberar(entrada_de_nome& entrada) {
+    entrada.estado = estado_da_entrada::livre;
+    --contagem.no_cache;
+}
+
+// A free entry, else the one used longest ago that no lookup waits on.
+int lugar_para_nova_entrada() {
+    int escolhida = -1;
+    for (int i = 0; i < capacidade_do_cache_de_nomes; ++i) {
+        const entrada_de_nome& e = cache[i];
+        if (e.estado == estado_da_entrada::livre) return i;
+        if (e.estado == estado_da_entrada::pendente) continue;
+        if (escolhida < 0 || e.usada_em < cache[escolhida].usada_em) escolhida = i;
+    }
+    if (escolhida >= 0) liberar(cache[escolhida]);
+    return escolhida;
+}
+
+void sem_nome_ate(entrada_de_nome& entrada, uint64_t agora) {
+    entrada.estado = estado_da_entrada::sem_nome;
+    entrada.prazo = agora + nova_tentativa_sem_nome_ms;
+}
+
+// A pending lookup whose window has passed ends as "no name".
+bool expirar_se_passou(entrada_de_nome& entrada, uint64_t agora) {
+    if (entrada.estado != estado_da_entrada::pendente || agora < entrada.prazo) return false;
+    sem_nome_ate(entrada, agora);
+    ++contagem.expiradas;
+    return true;
+}
+
+// Whether any lookup is still wanted: a pending one inside its window.
+bool expirar_pendentes(uint64_t agora) {
+    bool desejadas = false;
+    for (entrada_de_nome& e : cache)
+        desejadas |= !expirar_se_passou(e, agora) && e.estado == estado_da_entrada::pendente;
+    return desejadas;
+}
+
+// A name too long for the caller's cell keeps its end, where the domain is.
+void copiar_final(char* destino, std::size_t largura, const char* nome) {
+    if (destino == nullptr || largura == 0) return;
+    std::size_t tamanho = std::strlen(nome);
+    const char* inicio = tamanho < largura ? nome : nome + (tamanho - (largura - 1));
+    std::size_t n = std::strlen(inicio);
+    std::memcpy(destino, inicio, n);
+    destino[n] = '\0';
+}
+
+void registrar_resposta(entrada_de_nome& entrada, const char* nome, uint64_t agora) {
+    aviso_de_resposta.notify_all();
+    if (nome == nullptr || nome[0] == '\0') {
+        sem_nome_ate(entrada, agora);
+        ++contagem.sem_nome;
+        return;
+    }
+    copiar_final(entrada.nome, sizeof entrada.nome, nome);
+    entrada.estado = estado_da_entrada::com_nome;
+    ++contagem.com_nome;
+}
+
+// Queues the lookup of `endereco` in entry `indice` (-1: a new entry). -1 when
+// there is no room: the address then has no name this time.
+int comecar_consulta(const unsigned char (&endereco)[4], unsigned janela_ms, uint64_t agora,
+                     int indice) {
+    if (na_fila >= limite_de_consultas_de_nomes || no_canal + na_fila >= limite_de_consultas_de_nomes)
+        return -1;
+    if (indice < 0) {
+        indice = lugar_para_nova_entrada();
+        if (indice < 0) return -1;
+        ++contagem.no_cache;
+        std::memcpy(cache[indice].endereco, endereco, 4);
+    }
+    entrada_de_nome& e = cache[indice];
+    e.estado = estado_da_entrada::pendente;
+    e.serie = ++ultima_serie;
+    e.prazo = agora + janela_ms;
+    pedido_de_consulta& p = fila[na_fila++];
+    p.indice = indice;
+    p.serie = e.serie;
+    std::memcpy(p.endereco, endereco, 4);
+    ++contagem.iniciadas;
+    return indice;
+}
+
+bool precisa_consultar(const entrada_de_nome& entrada, uint64_t agora) {
+    return entrada.estado == estado_da_entrada::sem_nome && agora >= entrada.prazo;
+}
+
+resposta_de_nome resposta_da_entrada(const entrada_de_nome& entrada, char* destino,
+                                     std::size_t largura) {
+    if (entrada.estado == estado_da_entrada::pendente) return resposta_de_nome::pendente;
+    if (entrada.estado != estado_da_entrada::com_nome) return resposta_de_nome::sem_nome;
+    copiar_final(destino, largura, entrada.nome);
+    return resposta_de_nome::com_nome;
+}
+
+// Forgets every entry; lookups still waited for end as cancelled.
+void esvaziar_cache() {
+    for (entrada_de_nome& e : cache) {
+        if (e.estado == estado_da_entrada::pendente) ++contagem.canceladas;
+        e.estado = estado_da_entrada::livre;
+    }
+    contagem.no_cache = 0;
+    na_fila = 0;
+}
+
+// ---- The resolver's thread ---------------------------------------------------
+
+// Runs on the resolver's thread, from inside c-ares.
+void ao_responder(void* argumento, int status, int, hostent* host) {
+    auto* consulta = static_cast<consulta_no_canal*>(argumento);
+    consulta->em_uso = false;
+    bool cancelada = status == ARES_ECANCELLED || status == ARES_EDESTRUCTION;
+    std::lock_guard<std::mutex> guarda(trava);
+    --no_canal;
+    entrada_de_nome& e = cache[consulta->indice];
+    uint64_t agora = agora_ms();
+    if (e.estado != estado_da_entrada::pendente || e.serie != consulta->serie ||
+        expirar_se_passou(e, agora)) {
+        if (!cancelada) ++contagem.descartadas;
+        return;
+    }
+    if (cancelada) {
+        liberar(e);
+        ++contagem.canceladas;
+        aviso_de_resposta.notify_all();
+        return;
+    }
+    bool tem_nome = status == ARES_SUCCESS && host != nullptr && host->h_name != nullptr;
+    registrar_resposta(e, tem_nome ? host->h_name : nullptr, agora);
+}
+
+consulta_no_canal* consulta_livre() {
+    for (consulta_no_canal& c : consultas)
+        if (!c.em_uso) return &c;
+    return nullptr;
+}
+
+void iniciar_no_canal(ares_channel canal, const pedido_de_consulta& pedido) {
+    consulta_no_canal* consulta = consulta_livre();
+    {
+        std::lock_guard<std::mutex> guarda(trava);
+        entrada_de_nome& e = cache[pedido.indice];
+        // A lookup forgotten while it was queued is not started at all.
+        if (e.estado != estado_da_entrada::pendente || e.serie != pedido.serie) return;
+        // With every slot taken (requests came while this batch was being
+        // started) the address has no name this time.
+        if (consulta == nullptr) {
+            registrar_resposta(e, nullptr, agora_ms());
+            return;
+        }
+        ++no_canal;
+    }
+    consulta->em_uso = true;
+    consulta->indice = pedido.indice;
+    consulta->serie = pedido.serie;
+    if (canal == nullptr) {
+        ao_responder(consulta, ARES_ENOTINITIALIZED, 0, nullptr);
+        return;
+    }
+    // The hosts file is read inside this call, so its names never wait for DNS.
+    ares_gethostbyaddr(canal, pedido.endereco, 4, AF_INET, ao_responder, consulta);
+}
+
+// An attempt that wants the name waits this long at most for a lookup under
+// way to end, as a blocking lookup would: a hosts-file name or a nearby DNS
+// server's answer is then there at once instead of one attempt later. Only
+// this caller waits; lookups started without wanting the name never do.
+constexpr auto espera_pela_resposta = std::chrono::milliseconds(20);
+
+void esperar_resposta(std::unique_lock<std::mutex>& guarda, int indice) {
+    const entrada_de_nome& e = cache[indice];
+    uint64_t serie = e.serie;
+    aviso_de_resposta.wait_for(guarda, espera_pela_resposta, [&] {
+        return e.estado != estado_da_entrada::pendente || e.serie != serie;
+    });
+}
+
+ares_channel abrir_canal() {
+    static std::once_flag biblioteca;
+    static int biblioteca_iniciada = ARES_ENOTINITIALIZED;
+    std::call_once(biblioteca, [] { biblioteca_iniciada = ares_library_init(ARES_LIB_INIT_ALL); });
+    if (biblioteca_iniciada != ARES_SUCCESS) return nullptr;
+    ares_options opcoes{};
+    int mascara = ARES_OPT_TIMEOUTMS | ARES_OPT_TRIES;
+    opcoes.timeout = static_cast<int>(duracao_de_consulta_dns_ms);
+    opcoes.tries = 1;
+    char servidores[sizeof servidores_de_teste];
+    char ordem[sizeof ordem_de_teste];
+    {
+        std::lock_guard<std::mutex> guarda(trava);
+        std::memcpy(servidores, servidores_de_teste, sizeof servidores);
+        std::memcpy(ordem, ordem_de_teste, sizeof ordem);
+    }
+    if (servidores[0] != '\0') {
+        mascara |= ARES_OPT_LOOKUPS;
+        opcoes.lookups = ordem;
+    }
+    ares_channel canal = nullptr;
+    if (ares_init_options(&canal, &opcoes, mascara) != ARES_SUCCESS) return nullptr;
+    if (servidores[0] != '\0' && ares_set_servers_ports_csv(canal, servidores) != ARES_SUCCESS) {
+        ares_destroy(canal);
+        return nullptr;
+    }
+    return canal;
+}
+
+struct trabalho_da_volta {
+    bool parar = false, cancelar = false;
+    int quantos = 0;
+    pedido_de_consulta pedidos[limite_de_consultas_de_nomes];
+};
+
+void tomar_trabalho(trabalho_da_volta& t) {
+    std::lock_guard<std::mutex> guarda(trava);
+    t.parar = parar;
+    t.cancelar = cancelar_tudo;
+    cancelar_tudo = false;
+    t.quantos = na_fila;
+    std::memcpy(t.pedidos, fila, sizeof(pedido_de_consulta) * static_cast<std::size_t>(na_fila));
+    na_fila = 0;
+}
+
+// Lookups nobody waits for any more are cancelled as soon as none is wanted:
+// c-ares can only cancel every query of a channel at once.
+bool ninguem_espera() {
+    std::lock_guard<std::mutex> guarda(trava);
+    return no_canal > 0 && !expirar_pendentes(agora_ms());
+}
+
+// While lookups are in flight the thread looks at their windows this often.
+constexpr int olhar_janelas_ms = 20;
+
+int sockets_do_canal(ares_channel canal, socket_de_nomes (&sockets)[ARES_GETSOCK_MAXNUM]) {
+    ares_socket_t lista[ARES_GETSOCK_MAXNUM];
+    int bits = ares_getsock(canal, lista, ARES_GETSOCK_MAXNUM);
+    int n = 0;
+    for (int i = 0; i < ARES_GETSOCK_MAXNUM; ++i) {
+        bool ler = ARES_GETSOCK_READABLE(bits, i), escrever = ARES_GETSOCK_WRITABLE(bits, i);
+        if (ler || escrever) sockets[n++] = {lista[i], ler, escrever, false, false};
+    }
+    return n;
+}
+
+void esperar_e_processar(ares_channel canal) {
+    socket_de_nomes sockets[ARES_GETSOCK_MAXNUM];
+    int n = canal ? sockets_do_canal(canal, sockets) : 0;
+    bool em_voo;
+    {
+        std::lock_guard<std::mutex> guarda(trava);
+        contagem.sockets_abertos = n;
+        em_voo = no_canal > 0;
+    }
+    esperar_sockets(sockets, n, em_voo ? olhar_janelas_ms : -1);
+    if (canal == nullptr) return;
+    for (int i = 0; i < n; ++i)
+        if (sockets[i].pode_ler || sockets[i].pode_escrever)
+            ares_process_fd(canal, sockets[i].pode_ler ? sockets[i].socket : ARES_SOCKET_BAD,
+                            sockets[i].pode_escrever ? sockets[i].socket : ARES_SOCKET_BAD);
+    ares_process_fd(canal, ARES_SOCKET_BAD, ARES_SOCKET_BAD);  // c-ares' own time-outs
+}
+
+void corpo_do_resolvedor() {
+    ares_channel canal = abrir_canal();
+    static trabalho_da_volta trabalho;  // one thread at a time
+    for (;;) {
+        tomar_trabalho(trabalho);
+        if (trabalho.parar) break;
+        if (trabalho.cancelar && canal) ares_cancel(canal);
+        for (int i = 0; i < trabalho.quantos; ++i) iniciar_no_canal(canal, trabalho.pedidos[i]);
+        if (canal && ninguem_espera()) ares_cancel(canal);
+        esperar_e_processar(canal);
+    }
+    if (canal) ares_destroy(canal);
+}
+
+// Starts the thread when it does not run. The caller holds trava_do_ciclo.
+void garantir_resolvedor() {
+    if (thread_do_resolvedor) return;
+    if (!abrir_sistema_de_nomes()) return;
+    {
+        std::lock_guard<std::mutex> guarda(trava);
+        parar = false;
+        contagem.thread_ativa = true;
+    }
+    thread_do_resolvedor.reset(new std::thread(corpo_do_resolvedor));
+}
+
+}  // namespace
+
+resposta_de_nome pedir_nome(const char* ip, unsigned janela_ms, char* destino,
+                            std::size_t largura) {
+    unsigned char endereco[4];
+    if (!ler_endereco(ip, endereco)) return resposta_de_nome::sem_nome;
+    std::lock_guard<std::mutex> ciclo(trava_do_ciclo);
+    garantir_resolvedor();
+    std::unique_lock<std::mutex> guarda(trava);
+    uint64_t agora = agora_ms();
+    int indice = procurar(endereco);
+    if (indice >= 0) expirar_se_passou(cache[indice], agora);
+    if (indice < 0 || precisa_consultar(cache[indice], agora)) {
+        indice = comecar_consulta(endereco, janela_ms, agora, indice);
+        if (indice >= 0) despertar_nomes();
+    }
+    if (indice < 0) return resposta_de_nome::sem_nome;
+    cache[indice].usada_em = agora;
+    if (destino != nullptr) {
+        esperar_resposta(guarda, indice);
+        expirar_se_passou(cache[indice], agora_ms());
+    }
+    return resposta_da_entrada(cache[indice], destino, largura);
+}
+
+void esquecer_nomes() {
+    {
+        std::lock_guard<std::mutex> guarda(trava);
+        esvaziar_cache();
+        cancelar_tudo = no_canal > 0;
+    }
+    despertar_nomes();
+}
+
+void encerrar_resolvedor() {
+    std::lock_guard<std::mutex> ciclo(trava_do_ciclo);
+    if (!thread_do_resolvedor) return;
+    {
+        std::lock_guard<std::mutex> guarda(trava);
+        parar = true;
+    }
+    despertar_nomes();
+    thread_do_resolvedor->join();
+    thread_do_resolvedor.reset();
+    fechar_sistema_de_nomes();
+    std::lock_guard<std::mutex> guarda(trava);
+    // Lookups queued but never handed to c-ares are given up with the thread.
+    for (int i = 0; i < na_fila; ++i) {
+        entrada_de_nome& e = cache[fila[i].indice];
+        if (e.estado != estado_da_entrada::pendente || e.serie != fila[i].serie) continue;
+        liberar(e);
+        ++contagem.canceladas;
+    }
+    na_fila = 0;
+    contagem.thread_ativa = false;
+    contagem.sockets_abertos = 0;
+}
+
+contagem_de_nomes contar_nomes() {
+    std::lock_guard<std::mutex> guarda(trava);
+    expirar_pendentes(agora_ms());
+    contagem_de_nomes c = contagem;
+    c.em_curso = no_canal;
+    return c;
+}
+
+void usar_servidores_de_nomes(const char* servidores, const char* ordem) {
+    std::lock_guard<std::mutex> guarda(trava);
+    bool cabe = servidores != nullptr && ordem != nullptr &&
+                std::strlen(servidores) < sizeof servidores_de_teste &&
+                std::strlen(ordem) < sizeof ordem_de_teste;
+    std::strcpy(servidores_de_teste, cabe ? servidores : "");
+    std::strcpy(ordem_de_teste, cabe ? ordem : "");
+}
+
+void substituir_relogio_de_nomes(relogio_de_nomes relogio) { relogio_substituto.store(relogio); }
+
+}  // namespace plataforma
