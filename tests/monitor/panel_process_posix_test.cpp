@@ -1,6 +1,6 @@
 // The connection panel with a real process's name: a copy of a system program
 // started under a name of its own (POSIX processes; the rest of the panel's
-// tests, in panel_linhas.cpp, run on every system).
+// tests, in panel_rows_test.cpp, run on every system).
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The scan report written into the documents folder of a temporary user's
 // folders and compared byte for byte with the expected documents. (The cases
-// that need POSIX means are in report_posix.cpp.)
+// that need POSIX means are in report_posix_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 // The settings file: reading the nine settings, validating them, and changing one
 // in place without ever leaving the file missing or half written. (The cases
-// that need POSIX means are in settings_posix.cpp.)
+// that need POSIX means are in settings_posix_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <string>
