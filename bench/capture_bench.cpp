@@ -27,6 +27,7 @@
 #include "output/settings.h"
 #include "platform/linux/sock_diag.h"
 #include "platform/platform.h"
+#include "platform/seams.h"
 
 namespace {
 
@@ -125,7 +126,7 @@ figuras medir(int n, int mantidas, const char* rotulo) {
     for (int i = 0; i < 50; ++i) uma_leitura();
     figuras f{};
     f.estavel = mediana_ms(400, nada, uma_leitura);
-    f.frio = mediana_ms(40, plataforma::esquecer_donos_de_sockets, uma_leitura);
+    f.frio = mediana_ms(40, plataforma::esquecer_donos_das_conexoes, uma_leitura);
     for (int i = 0; i < 20; ++i) uma_leitura();
     f.dump = mediana_ms(400, nada, [] {
         plataforma::diag::listar_por_netlink(sockets_do_dump, plataforma::maximo_conexoes_tcp);

@@ -32,6 +32,7 @@
 #include "platform/platform.h"
 #include "shell/toolkit.h"
 #include "support/dns_server.h"
+#include "support/platform_services.h"
 #include "support/scan_tables.h"
 
 namespace {

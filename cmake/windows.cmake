@@ -13,7 +13,7 @@ find_library(QUORVEX_FREETYPE_LIB NAMES libfreetype.a freetype REQUIRED)
 
 # What SDL and the program call on Windows.
 set(QUORVEX_BIBLIOTECAS_WINDOWS
-  iphlpapi ws2_32 shell32 ole32 winmm user32 gdi32 dxguid advapi32 version psapi)
+  iphlpapi ws2_32 shell32 ole32 winmm user32 gdi32 dxguid advapi32 version)
 
 # The real SDL_image, SDL_ttf and SDL_gfx where the prefix has them; where it
 # lacks one, our own stand-in in platform/shared/sdl_addons/ with the same

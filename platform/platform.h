@@ -11,11 +11,7 @@
 namespace plataforma {
 
 // Path separator used when the program joins folder names.
-#ifdef _WIN32
-constexpr char separador = '\\';
-#else
-constexpr char separador = '/';
-#endif
+extern const char separador;
 
 // ---- Folders ----------------------------------------------------------------
 
@@ -107,10 +103,6 @@ struct hora_local {
 // The local clock, to the millisecond.
 hora_local ler_relogio();
 
-// Tests replace the clock; nullptr puts the real one back.
-using fonte_de_relogio = hora_local (*)();
-void substituir_relogio(fonte_de_relogio fonte);
-
 // ---- Sleeping ---------------------------------------------------------------
 
 void dormir_ms(unsigned milissegundos);
@@ -185,31 +177,11 @@ constexpr int maximo_conexoes_tcp = 65536;
 // when it failed.
 const char* fonte_da_tabela_tcp();
 
-// Tests read the table the second way the system offers: as a system that
-// refuses netlink would (Linux), through the older IP Helper call (Windows).
-void recusar_netlink(bool recusar);
-
-// Forgets every socket owner found so far: the next reading looks them all up
-// again, as the program's first reading does. (Windows names each row's owner
-// at every reading and keeps nothing.)
-void esquecer_donos_de_sockets();
-
 // ---- Processes --------------------------------------------------------------
-
-// The threads of the calling process now; -1 when they cannot be counted.
-// Tests use it to see that no thread is left behind.
-int threads_do_processo();
 
 // Names and paths come in Latin-1, as the rest of the program's text, the way
 // the Windows ANSI calls hand them over: where the system keeps them in UTF-8
 // they are converted, and a character outside Latin-1 becomes "?".
-
-// The executable's file name of process `pid`. False when there is no such
-// process (or its name cannot be read).
-bool nome_do_processo(int32_t pid, char* destino, std::size_t largura);
-
-// The full path of process `pid`'s executable. False when it cannot be read.
-bool caminho_do_executavel(int32_t pid, char* destino, std::size_t largura);
 
 // Both at once, from one look at the process: `existe` when there is such a
 // process (then `nome` holds its executable's file name, or its command name
@@ -223,7 +195,7 @@ identidade_processo identificar_processo(int32_t pid, char* nome, std::size_t la
                                          char* caminho, std::size_t largura_caminho);
 
 // ---- Reverse name resolution -----------------------------------------------
-// One asynchronous resolver for the whole program (c-ares, platform/ares/):
+// One asynchronous resolver for the whole program (c-ares, platform/shared/):
 // reverse (PTR) lookups of IPv4 addresses that follow the system's hosts file
 // and resolver configuration, any number in flight on one socket from one
 // thread of its own, and a bounded cache of the answers. Nothing here waits
@@ -268,17 +240,6 @@ struct contagem_de_nomes {
 };
 contagem_de_nomes contar_nomes();
 
-// Tests: DNS servers ("127.0.0.1:5353,...") asked instead of the system's,
-// and the sources asked in the order `ordem` gives ("fb": the hosts file, then
-// DNS; "b": DNS alone) whatever the system's order says; nullptr puts the
-// system's configuration back. Takes effect at the resolver's next start.
-void usar_servidores_de_nomes(const char* servidores, const char* ordem);
-
-// Tests: the resolver's clock in milliseconds (windows and the 30 s retry);
-// nullptr puts the steady clock back.
-using relogio_de_nomes = uint64_t (*)();
-void substituir_relogio_de_nomes(relogio_de_nomes relogio);
-
 // ---- Periodic timer ---------------------------------------------------------
 
 using rotina_de_timer = void (*)(void* contexto);
@@ -292,67 +253,5 @@ uint32_t armar_timer(unsigned periodo_ms, bool periodico, rotina_de_timer rotina
 // Disarms a timer: no call starts after it returns (a call already running may
 // finish). Safe to call from inside the timer's own routine.
 void desarmar_timer(uint32_t identificador);
-
-// ---- For the tests ------------------------------------------------------------
-// What the tests use to stand where a user, another program or the system
-// stands: loopback connections held open, a program started and waited for,
-// the memory in use. The program itself calls none of these.
-
-// A TCP socket of the system's; `sem_soquete` when there is none. Sockets made
-// here are not inherited by programs this process starts.
-using soquete_tcp = std::intptr_t;
-constexpr soquete_tcp sem_soquete = -1;
-
-// A listener on 127.0.0.1 at a free port, written into `porta`.
-soquete_tcp escutar_em_loopback(int& porta);
-
-// A connection to 127.0.0.1:`porta` where `escuta` listens, and its end accepted
-// there. False (nothing left open) when either end failed.
-struct pontas_de_conexao {
-    soquete_tcp cliente = sem_soquete, aceita = sem_soquete;
-    int porta_cliente = 0;
-};
-bool conectar_em_loopback(soquete_tcp escuta, int porta, pontas_de_conexao& pontas);
-
-void fechar_soquete(soquete_tcp soquete);
-
-// A program started in `pasta` (nullptr: the current one), not detached: the
-// caller waits for it and ends it. `argumentos` as for lancar_programa; a
-// program named without a folder is looked for where the system looks.
-struct processo_filho {
-    std::intptr_t alca = 0;  // 0 when it was not started
-    long pid = 0;
-    bool terminou = false;   // its end seen, with its exit status
-    int status = 0;
-};
-processo_filho iniciar_processo(const char* const argumentos[], const char* pasta);
-
-// Waits at most `limite_ms` for its end: true, with its exit status, once it
-// ended (asked again, the same answer at once).
-bool esperar_processo(processo_filho& processo, unsigned limite_ms, int& status);
-
-// Ends it if it still runs and forgets it.
-void liberar_processo(processo_filho& processo);
-
-// The memory this process holds now, in bytes: the C heap's blocks in use on
-// Linux, the commit charge on Windows (a heap walk there misses large
-// blocks). 0 when it cannot be measured.
-std::size_t memoria_em_uso();
-
-#ifdef _WIN32
-// The program's visible top-level window titled `titulo`; 0 when none yet.
-std::uintptr_t janela_do_processo(const processo_filho& processo, const char* titulo);
-// What a user's left click at (x, y) of the drawing area and the close button
-// send the window.
-void clicar_na_janela(std::uintptr_t janela, int x, int y);
-void fechar_janela(std::uintptr_t janela);
-
-// The shell's record of the user's documents folder, for this process and the
-// programs it starts: as recorded (unexpanded), or the system's default when
-// the folder recorded is not there. False when nothing is recorded.
-bool documentos_registrados(char* destino, std::size_t largura);
-// Records `pasta` as the documents folder; nullptr removes the record.
-void registrar_documentos(const char* pasta);
-#endif
 
 }  // namespace plataforma

@@ -18,8 +18,9 @@ endif()
 add_library(quorvex_test_base STATIC ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/support/test_support_windows.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/support/windowed_program_windows.cpp
-  ${CMAKE_SOURCE_DIR}/platform/windows/loopback.cpp)
-target_link_libraries(quorvex_test_base PUBLIC PkgConfig::SDL GTest::gtest quorvex_core)
+  ${CMAKE_CURRENT_SOURCE_DIR}/support/platform_services.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/support/platform_services_windows.cpp)
+target_link_libraries(quorvex_test_base PUBLIC PkgConfig::SDL GTest::gtest quorvex_core psapi)
 target_include_directories(quorvex_test_base PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_SOURCE_DIR})
 # The tests set and clear environment variables with the POSIX calls.
 target_compile_options(quorvex_test_base PUBLIC

@@ -12,6 +12,8 @@
 #include "platform/platform.h"
 
 namespace plataforma {
+
+extern const char separador = '/';
 namespace {
 
 std::string pasta_pessoal() {

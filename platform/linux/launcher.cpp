@@ -66,60 +66,6 @@ int lancar_programa(const char* const argumentos[], const char* pasta) {
     return lidos == 0 ? 0 : -1;
 }
 
-// Not detached: the child keeps this process's output and stays its child, so
-// its exit status can be waited for.
-processo_filho iniciar_processo(const char* const argumentos[], const char* pasta) {
-    if (argumentos == nullptr || argumentos[0] == nullptr) return {};
-    int aviso[2];
-    if (pipe2(aviso, O_CLOEXEC) != 0) return {};
-    pid_t filho = fork();
-    if (filho == 0) {
-        close(aviso[0]);
-        if (pasta == nullptr || chdir(pasta) == 0)
-            execvp(argumentos[0], const_cast<char* const*>(argumentos));
-        (void)!write(aviso[1], &errno, sizeof errno);
-        _exit(127);
-    }
-    close(aviso[1]);
-    int erro = 0;
-    ssize_t lidos = filho < 0 ? -1 : 0;
-    while (filho > 0 && (lidos = read(aviso[0], &erro, sizeof erro)) < 0 && errno == EINTR) {
-    }
-    close(aviso[0]);
-    if (filho > 0 && lidos != 0) {
-        waitpid(filho, nullptr, 0);
-        return {};
-    }
-    processo_filho processo;
-    if (filho > 0) processo.alca = processo.pid = filho;
-    return processo;
-}
-
-bool esperar_processo(processo_filho& processo, unsigned limite_ms, int& status) {
-    for (unsigned esperado = 0; processo.pid > 0 && !processo.terminou; ++esperado) {
-        int bruto;
-        pid_t fim = waitpid(static_cast<pid_t>(processo.pid), &bruto, WNOHANG);
-        if (fim == processo.pid) {
-            processo.terminou = true;
-            processo.status = WIFEXITED(bruto) ? WEXITSTATUS(bruto) : 128 + WTERMSIG(bruto);
-            break;
-        }
-        if (fim < 0 || esperado >= limite_ms) return false;
-        usleep(1000);
-    }
-    status = processo.status;
-    return processo.terminou;
-}
-
-void liberar_processo(processo_filho& processo) {
-    if (processo.pid > 0 && !processo.terminou) {
-        kill(static_cast<pid_t>(processo.pid), SIGKILL);
-        while (waitpid(static_cast<pid_t>(processo.pid), nullptr, 0) < 0 && errno == EINTR) {
-        }
-    }
-    processo = {};
-}
-
 int abrir_com_programa_padrao(const char* alvo, const char* pasta) {
     const char* argumentos[] = {"xdg-open", alvo, nullptr};
     return lancar_programa(argumentos, pasta);

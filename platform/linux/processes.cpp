@@ -1,10 +1,8 @@
 // Processes by id, from /proc: the executable behind /proc/<pid>/exe, and the
 // command name of /proc/<pid>/stat when that link cannot be read (kernel
 // threads, processes that are exiting, other users' processes when not root).
-#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -60,31 +58,6 @@ identidade_processo identificar_processo(int32_t pid, char* nome, std::size_t la
     bool existe = ler_nome_do_stat(pid, nome, largura_nome);
     if (existe) utf8_para_latin1(nome);
     return {existe, false};
-}
-
-bool nome_do_processo(int32_t pid, char* destino, std::size_t largura) {
-    char caminho[PATH_MAX];
-    return identificar_processo(pid, destino, largura, caminho, sizeof caminho).existe;
-}
-
-bool caminho_do_executavel(int32_t pid, char* destino, std::size_t largura) {
-    char nome[256];
-    return identificar_processo(pid, nome, sizeof nome, destino, largura).tem_caminho;
-}
-
-int threads_do_processo() {
-    DIR* pasta = opendir("/proc/self/task");
-    if (pasta == nullptr) return -1;
-    int total = 0;
-    while (dirent* entrada = readdir(pasta)) total += entrada->d_name[0] != '.';
-    closedir(pasta);
-    return total;
-}
-
-// Blocks malloc handed out, the large mapped ones included.
-std::size_t memoria_em_uso() {
-    struct mallinfo2 informacao = mallinfo2();
-    return informacao.uordblks + informacao.hblkhd;
 }
 
 }  // namespace plataforma

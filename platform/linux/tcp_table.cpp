@@ -10,6 +10,7 @@
 #include "platform/linux/sock_diag.h"
 #include "platform/linux/socket_owners.h"
 #include "platform/platform.h"
+#include "platform/seams.h"
 
 namespace plataforma {
 
@@ -63,9 +64,9 @@ int ler_tabela_tcp(conexao_tcp* linhas, int capacidade) {
 
 const char* fonte_da_tabela_tcp() { return fonte_atual; }
 
-void recusar_netlink(bool recusar) { netlink_recusado = recusar; }
+void usar_segunda_via_da_tabela(bool usar) { netlink_recusado = usar; }
 
-void esquecer_donos_de_sockets() {
+void esquecer_donos_das_conexoes() {
     std::lock_guard<std::mutex> guarda(trava_da_leitura);
     donos::esquecer();
 }

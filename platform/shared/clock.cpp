@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "platform/platform.h"
+#include "platform/seams.h"
 #include "platform/shared/internal.h"
 
 namespace plataforma {

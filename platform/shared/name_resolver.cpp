@@ -19,6 +19,7 @@
 
 #include "platform/shared/internal.h"
 #include "platform/platform.h"
+#include "platform/seams.h"
 
 namespace plataforma {
 

@@ -10,6 +10,8 @@
 #include "platform/platform.h"
 
 namespace plataforma {
+
+extern const char separador = '\\';
 namespace {
 
 bool copiar_se_couber(const char* caminho, char* destino, std::size_t largura) {
@@ -46,54 +48,5 @@ bool pasta_documentos(char* destino, std::size_t largura) {
 int mudar_diretorio(const char* caminho) { return _chdir(caminho) == 0 ? 0 : -1; }
 
 int criar_diretorio(const char* caminho) { return _mkdir(caminho) == 0 ? 0 : -1; }
-
-}  // namespace plataforma
-
-// ---- The shell's record of the documents folder -------------------------------
-
-namespace plataforma {
-namespace {
-
-// Where the shell keeps the user's folders; SHGetFolderPath reads it each time.
-const char* const pastas_do_shell =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-const char* const documentos_no_shell = "Personal";
-
-bool e_pasta(const char* registrada) {
-    char expandida[MAX_PATH * 2];
-    DWORD tamanho = ExpandEnvironmentStringsA(registrada, expandida, sizeof expandida);
-    if (tamanho == 0 || tamanho > sizeof expandida) return false;
-    DWORD atributos = GetFileAttributesA(expandida);
-    return atributos != INVALID_FILE_ATTRIBUTES && (atributos & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-}  // namespace
-
-bool documentos_registrados(char* destino, std::size_t largura) {
-    char valor[MAX_PATH * 2];
-    DWORD tamanho = sizeof valor;
-    if (RegGetValueA(HKEY_CURRENT_USER, pastas_do_shell, documentos_no_shell,
-                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, valor,
-                     &tamanho) != ERROR_SUCCESS)
-        return false;
-    const char* escolhida = e_pasta(valor) ? valor : "%USERPROFILE%\\Documents";
-    if (std::strlen(escolhida) >= largura) return false;  // a cut path is no folder
-    std::memcpy(destino, escolhida, std::strlen(escolhida) + 1);
-    return true;
-}
-
-void registrar_documentos(const char* pasta) {
-    HKEY chave;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, pastas_do_shell, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &chave, nullptr) != ERROR_SUCCESS)
-        return;
-    if (pasta) {
-        RegSetValueExA(chave, documentos_no_shell, 0, REG_EXPAND_SZ,
-                       reinterpret_cast<const BYTE*>(pasta), static_cast<DWORD>(std::strlen(pasta) + 1));
-    } else {
-        RegDeleteValueA(chave, documentos_no_shell);
-    }
-    RegCloseKey(chave);
-}
 
 }  // namespace plataforma

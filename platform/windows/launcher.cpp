@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "platform/windows/command_line.h"
 
 namespace plataforma {
 namespace {
@@ -55,6 +56,19 @@ std::string pasta_do_windows(const char* pasta) {
     return convertida;
 }
 
+// The command interpreter of this system, by its full path: a cmd.exe in the
+// current folder must not be the one started.
+std::string interpretador_de_comandos() {
+    char sistema[MAX_PATH];
+    UINT tamanho = GetSystemDirectoryA(sistema, sizeof sistema);
+    if (tamanho == 0 || tamanho >= sizeof sistema) return "cmd.exe";
+    return std::string(sistema) + "\\cmd.exe";
+}
+
+}  // namespace
+
+namespace windows {
+
 bool criar_processo(std::string linha, const char* pasta, DWORD modo,
                     PROCESS_INFORMATION& processo) {
     std::string convertida = pasta ? pasta_do_windows(pasta) : std::string();
@@ -67,26 +81,24 @@ bool criar_processo(std::string linha, const char* pasta, DWORD modo,
     return true;
 }
 
-int criar_processo(std::string linha, const char* pasta, DWORD modo) {
-    PROCESS_INFORMATION processo{};
-    if (!criar_processo(std::move(linha), pasta, modo, processo)) return -1;
-    CloseHandle(processo.hProcess);
-    return 0;
-}
-
 std::string linha_de_comando(const char* const argumentos[]) {
     std::string linha;
     for (const char* const* a = argumentos; *a; ++a) acrescentar_argumento(linha, *a);
     return linha;
 }
 
-// The command interpreter of this system, by its full path: a cmd.exe in the
-// current folder must not be the one started.
-std::string interpretador_de_comandos() {
-    char sistema[MAX_PATH];
-    UINT tamanho = GetSystemDirectoryA(sistema, sizeof sistema);
-    if (tamanho == 0 || tamanho >= sizeof sistema) return "cmd.exe";
-    return std::string(sistema) + "\\cmd.exe";
+}  // namespace windows
+
+using windows::linha_de_comando;
+
+namespace {
+
+// Started and let go: 0 when the program started, -1 otherwise.
+int iniciar_sem_esperar(std::string linha, const char* pasta, DWORD modo) {
+    PROCESS_INFORMATION processo{};
+    if (!windows::criar_processo(std::move(linha), pasta, modo, processo)) return -1;
+    CloseHandle(processo.hProcess);
+    return 0;
 }
 
 }  // namespace
@@ -95,38 +107,7 @@ std::string interpretador_de_comandos() {
 // goes nowhere, as on the other systems. The program is not waited for.
 int lancar_programa(const char* const argumentos[], const char* pasta) {
     if (argumentos == nullptr || argumentos[0] == nullptr || argumentos[0][0] == '\0') return -1;
-    return criar_processo(linha_de_comando(argumentos), pasta, CREATE_NO_WINDOW);
-}
-
-// Started in this console, as a program started from it by hand.
-processo_filho iniciar_processo(const char* const argumentos[], const char* pasta) {
-    if (argumentos == nullptr || argumentos[0] == nullptr || argumentos[0][0] == '\0') return {};
-    PROCESS_INFORMATION processo{};
-    if (!criar_processo(linha_de_comando(argumentos), pasta, 0, processo)) return {};
-    processo_filho filho;
-    filho.alca = reinterpret_cast<std::intptr_t>(processo.hProcess);
-    filho.pid = static_cast<long>(processo.dwProcessId);
-    return filho;
-}
-
-bool esperar_processo(processo_filho& processo, unsigned limite_ms, int& status) {
-    HANDLE alca = reinterpret_cast<HANDLE>(processo.alca);
-    if (!processo.terminou && alca != nullptr && WaitForSingleObject(alca, limite_ms) == WAIT_OBJECT_0) {
-        DWORD codigo = 0;
-        GetExitCodeProcess(alca, &codigo);
-        processo.terminou = true;
-        processo.status = static_cast<int>(codigo);
-    }
-    status = processo.status;
-    return processo.terminou;
-}
-
-void liberar_processo(processo_filho& processo) {
-    HANDLE alca = reinterpret_cast<HANDLE>(processo.alca);
-    if (alca == nullptr) return;
-    if (!processo.terminou && WaitForSingleObject(alca, 0) != WAIT_OBJECT_0) TerminateProcess(alca, 99);
-    CloseHandle(alca);
-    processo = {};
+    return iniciar_sem_esperar(linha_de_comando(argumentos), pasta, CREATE_NO_WINDOW);
 }
 
 int abrir_com_programa_padrao(const char* alvo, const char* pasta) {
@@ -146,7 +127,7 @@ int abrir_terminal(const char* pasta) {
     std::string linha;
     acrescentar_argumento(linha, interpretador_de_comandos().c_str());
     linha += " /t:0A /K";
-    return criar_processo(linha, pasta, CREATE_NEW_CONSOLE);
+    return iniciar_sem_esperar(linha, pasta, CREATE_NEW_CONSOLE);
 }
 
 }  // namespace plataforma

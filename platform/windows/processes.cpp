@@ -3,7 +3,6 @@
 // from the first module of a module snapshot. Both in the ANSI code page.
 #include <windows.h>
 #include <tlhelp32.h>
-#include <psapi.h>
 
 #include <cstring>
 
@@ -96,40 +95,6 @@ identidade_processo identificar_processo(int32_t pid, char* nome, std::size_t la
                                          char* caminho, std::size_t largura_caminho) {
     if (!pid_valido(pid) || !procurar_nome(pid, nome, largura_nome)) return {false, false};
     return {true, procurar_caminho(pid, caminho, largura_caminho)};
-}
-
-bool nome_do_processo(int32_t pid, char* destino, std::size_t largura) {
-    return pid_valido(pid) && procurar_nome(pid, destino, largura);
-}
-
-// Only a process the system still lists has a path: the remains of one that has
-// ended can still answer a module snapshot.
-bool caminho_do_executavel(int32_t pid, char* destino, std::size_t largura) {
-    char nome[MAX_PATH];
-    return nome_do_processo(pid, nome, sizeof nome) && procurar_caminho(pid, destino, largura);
-}
-
-int threads_do_processo() {
-    HANDLE retrato = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (retrato == INVALID_HANDLE_VALUE) return -1;
-    const DWORD este = GetCurrentProcessId();
-    int total = 0;
-    THREADENTRY32 fio;
-    fio.dwSize = sizeof fio;
-    for (BOOL ha = Thread32First(retrato, &fio); ha; ha = Thread32Next(retrato, &fio))
-        total += fio.th32OwnerProcessID == este;
-    CloseHandle(retrato);
-    return total;
-}
-
-// The commit charge: the private memory the process holds, the heap's large
-// blocks included. (A walk of the heap would be closer to Linux's measure, but
-// under Wine it does not see the large blocks, images among them.)
-std::size_t memoria_em_uso() {
-    PROCESS_MEMORY_COUNTERS contadores{};
-    contadores.cb = sizeof contadores;
-    if (!GetProcessMemoryInfo(GetCurrentProcess(), &contadores, sizeof contadores)) return 0;
-    return contadores.PagefileUsage;
 }
 
 }  // namespace plataforma

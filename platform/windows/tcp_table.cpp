@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "platform/platform.h"
+#include "platform/seams.h"
 
 namespace plataforma {
 
@@ -165,9 +166,9 @@ int ler_tabela_tcp(conexao_tcp* linhas, int capacidade) {
 const char* fonte_da_tabela_tcp() { return fonte_atual; }
 
 // On Windows the second way to read the table is the older IP Helper call.
-void recusar_netlink(bool recusar) { forcar_chamada_antiga = recusar; }
+void usar_segunda_via_da_tabela(bool usar) { forcar_chamada_antiga = usar; }
 
 // Nothing is kept between readings here: the system names each row's owner.
-void esquecer_donos_de_sockets() {}
+void esquecer_donos_das_conexoes() {}
 
 }  // namespace plataforma

@@ -262,10 +262,10 @@ TEST_F(Captura, DiagnosticoDizDeOndeVemATabela) {
     capturar(0);
     auto por_netlink = linhas_de(0);
     testing::internal::CaptureStdout();
-    plataforma::recusar_netlink(true);
+    plataforma::usar_segunda_via_da_tabela(true);
     capturar(0);
     auto por_proc = linhas_de(0);
-    plataforma::recusar_netlink(false);
+    plataforma::usar_segunda_via_da_tabela(false);
     capturar(0);
     capturar(0);
     std::string saida = testing::internal::GetCapturedStdout();

@@ -7,6 +7,7 @@
 #include "capture/reverse_dns.h"
 #include "monitor/sweep.h"
 #include "platform/platform.h"
+#include "platform/seams.h"
 #include "platform/private_names.h"
 #include "support/dns_server.h"
 

@@ -19,6 +19,7 @@
 #include "monitor/tables.h"
 #include "output/settings.h"
 #include "platform/platform.h"
+#include "platform/seams.h"
 #include "shell/toolkit.h"
 #include "support/scan_tables.h"
 

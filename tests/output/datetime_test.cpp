@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "output/datetime.h"
+#include "platform/seams.h"
 
 namespace {
 

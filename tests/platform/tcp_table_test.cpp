@@ -137,9 +137,9 @@ TEST(TabelaTcp, ClienteIPv6ParaEnderecoMapeado) {
     loopback::descritor servidor(accept4(ouvinte.fd(), nullptr, nullptr, SOCK_CLOEXEC));
     uint16_t porta_cliente = loopback::porta_local(cliente.fd());
     for (bool por_proc : {false, true}) {
-        plataforma::recusar_netlink(por_proc);
+        plataforma::usar_segunda_via_da_tabela(por_proc);
         auto linhas = ler_tabela();
-        plataforma::recusar_netlink(false);
+        plataforma::usar_segunda_via_da_tabela(false);
         const conexao_tcp* c = achar(linhas, porta_cliente, ouvinte.porta());
         ASSERT_NE(c, nullptr) << por_proc;
         EXPECT_EQ(c->ip_local, loopback::endereco("127.0.0.1"));
@@ -161,9 +161,9 @@ TEST(TabelaTcp, OuvinteETimeWaitNaoEntram) {
     for (int i = 0; i < 100 && !kernel_tem(porta_fechada, 6); ++i) usleep(10000);
     ASSERT_TRUE(kernel_tem(porta_fechada, 6)) << "no time-wait to look at";
     for (bool por_proc : {false, true}) {
-        plataforma::recusar_netlink(por_proc);
+        plataforma::usar_segunda_via_da_tabela(por_proc);
         auto linhas = ler_tabela();
-        plataforma::recusar_netlink(false);
+        plataforma::usar_segunda_via_da_tabela(false);
         EXPECT_EQ(linhas_com_porta_local(linhas, porta_fechada), 0) << por_proc;
         EXPECT_EQ(linhas_com_porta_local(linhas, ouvinte.porta()), 0) << por_proc;
         for (const conexao_tcp& c : linhas) EXPECT_EQ(c.estado, plataforma::estado_estabelecido);
@@ -206,10 +206,10 @@ TEST(TabelaTcp, SemNetlinkLeDoProcComOMesmoResultado) {
     auto par6 = loopback::conectar(dupla, "127.0.0.1");
     ASSERT_TRUE(par4.pronto() && par6.pronto());
     auto por_netlink = ler_tabela();
-    plataforma::recusar_netlink(true);
+    plataforma::usar_segunda_via_da_tabela(true);
     auto por_proc = ler_tabela();
     std::string fonte = plataforma::fonte_da_tabela_tcp();
-    plataforma::recusar_netlink(false);
+    plataforma::usar_segunda_via_da_tabela(false);
     EXPECT_EQ(fonte, "/proc/net/tcp");
     for (const auto* par : {&par4, &par6}) {
         const conexao_tcp* a = achar(por_netlink, par->porta_servidor, par->porta_cliente);
@@ -276,7 +276,7 @@ TEST(DonosDeSockets, SemDonoLegivelDaZeroEDepoisReencontra) {
     ASSERT_EQ(sendmsg(local[0], &msg, 0), 1);
     par.cliente.fechar();
 
-    plataforma::esquecer_donos_de_sockets();
+    plataforma::esquecer_donos_das_conexoes();
     auto linhas = ler_tabela();
     const conexao_tcp* em_transito = achar(linhas, par.porta_cliente, par.porta_servidor);
     ASSERT_NE(em_transito, nullptr);
@@ -301,7 +301,7 @@ TEST(DonosDeSockets, CacheFrioEQuenteDaoOsMesmosDonos) {
     ASSERT_EQ(pares.size(), 10u);
     filho_com_socket filho(pares[3].cliente.fd());
     pares[3].cliente.fechar();
-    plataforma::esquecer_donos_de_sockets();
+    plataforma::esquecer_donos_das_conexoes();
     auto frio = ler_tabela();
     auto quente = ler_tabela();
     for (const auto& par : pares) {

@@ -2,7 +2,7 @@
 // listener on 127.0.0.1 at a free port, and connections to it whose two ends
 // stay open until closed. Programs the test starts do not inherit them.
 #pragma once
-#include "platform/platform.h"
+#include "support/platform_services.h"
 
 namespace teste {
 

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/seams.h"
+#include "support/platform_services.h"
 
 namespace teste {
 

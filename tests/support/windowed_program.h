@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/platform.h"
+#include "support/platform_services.h"
 
 namespace teste {
 

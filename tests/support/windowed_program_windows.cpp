@@ -3,7 +3,7 @@
 // click and close button send, and Wine's own end of the session.
 #include "support/windowed_program.h"
 
-#include "platform/platform.h"
+#include "support/platform_services.h"
 
 namespace teste {
 

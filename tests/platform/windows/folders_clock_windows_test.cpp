@@ -5,6 +5,7 @@
 
 #include "support_windows.h"
 #include "platform/platform.h"
+#include "platform/seams.h"
 
 namespace {
 

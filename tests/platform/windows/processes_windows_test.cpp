@@ -6,7 +6,7 @@
 #include <string>
 
 #include "support_windows.h"
-#include "platform/platform.h"
+#include "support/platform_services.h"
 
 namespace {
 

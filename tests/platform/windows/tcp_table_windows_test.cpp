@@ -8,6 +8,7 @@
 
 #include "support_windows.h"
 #include "platform/platform.h"
+#include "platform/seams.h"
 
 namespace {
 
@@ -106,7 +107,7 @@ protected:
         ASSERT_TRUE(winsock.iniciado);
         if (GetParam() && !tem_chamada_antiga())
             GTEST_SKIP() << "this system's IP Helper has no AllocateAndGetTcpExTableFromStack";
-        plataforma::recusar_netlink(GetParam());
+        plataforma::usar_segunda_via_da_tabela(GetParam());
     }
     static bool tem_chamada_antiga() {
         HMODULE biblioteca = LoadLibraryA("iphlpapi.dll");
@@ -114,7 +115,7 @@ protected:
         if (biblioteca) FreeLibrary(biblioteca);
         return tem;
     }
-    void TearDown() override { plataforma::recusar_netlink(false); }
+    void TearDown() override { plataforma::usar_segunda_via_da_tabela(false); }
     Winsock winsock;
 };
 
