@@ -62,24 +62,56 @@ faltando() {
   done
 }
 
-# Source entries for the same archive and suite as the binary ones.
+# Source entries for the archives this machine is already configured to use:
+# each binary ("deb") entry of its own lists, copied as a source ("deb-src")
+# one with the same addresses, suites, components and keys. Nothing else is
+# added, so the sources come from wherever the machine's packages come from.
 LISTA_FONTES=/etc/apt/sources.list.d/quorvex-fontes.sources
+LISTA_FONTES_LINHAS=/etc/apt/sources.list.d/quorvex-fontes.list
+entradas_de_fontes() {
+  local f
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && [ "$f" != "$LISTA_FONTES" ] || continue
+    awk 'BEGIN { RS = ""; ORS = "\n\n" }
+         /(^|\n)Enabled:[ \t]*no/ { next }
+         {
+           n = split($0, linhas, "\n"); binario = 0; saida = ""
+           for (i = 1; i <= n; i++) {
+             if (linhas[i] ~ /^Types:/) {
+               binario = (" " substr(linhas[i], 7) " ") ~ /[ \t]deb[ \t]/
+               linhas[i] = "Types: deb-src"
+             }
+             saida = saida (i > 1 ? "\n" : "") linhas[i]
+           }
+           if (binario) print saida
+         }' "$f"
+  done >"$1"
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] && [ "$f" != "$LISTA_FONTES_LINHAS" ] || continue
+    sed -n 's/^[[:space:]]*deb[[:space:]]\+/deb-src /p' "$f"
+  done >"$2"
+}
+
+instalar_entrada() {
+  local nova=$1 destino=$2
+  if [ -s "$nova" ] && ! cmp -s "$nova" "$destino" 2>/dev/null; then
+    $SUDO cp "$nova" "$destino"
+    return 0
+  fi
+  return 1
+}
+
 instalar_pacotes() {
-  local precisa_atualizar=0
+  local precisa_atualizar=0 temporaria
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
     precisa_atualizar=1
   fi
-  if [ ! -f "$LISTA_FONTES" ]; then
-    $SUDO tee "$LISTA_FONTES" >/dev/null <<'EOF'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
-    precisa_atualizar=1
-  fi
+  temporaria=$(mktemp -d)
+  entradas_de_fontes "$temporaria/sources" "$temporaria/list"
+  instalar_entrada "$temporaria/sources" "$LISTA_FONTES" && precisa_atualizar=1
+  instalar_entrada "$temporaria/list" "$LISTA_FONTES_LINHAS" && precisa_atualizar=1
+  rm -rf "$temporaria"
   [ -n "$(apt-cache showsrc zlib 2>/dev/null | head -1)" ] || precisa_atualizar=1
   mapfile -t ausentes < <(faltando "${PACOTES[@]}")
   [ ${#ausentes[@]} -eq 0 ] && [ $precisa_atualizar -eq 0 ] && return 0
@@ -236,7 +268,7 @@ configurar() {
   cmake -S . -B "$PASTA" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$RAIZ/cmake/mingw-$ARQ.cmake" \
     -DQUORVEX_PREFIXO_WINDOWS="$PREFIXO" \
-    -DQUORVEX_RECURSOS="$RAIZ/build" >/dev/null
+    -DQUORVEX_RECURSOS="$RAIZ/build" -DQUORVEX_WERROR="${QUORVEX_WERROR:-OFF}" >/dev/null
 }
 
 # The run folder as a user gets it: Quorvex/ with the program, bin/, fontes/

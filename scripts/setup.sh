@@ -38,5 +38,13 @@ if [ "$(id -u)" -ne 0 ]; then
   SUDO="sudo"
 fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Another apt may be running (an unattended upgrade on a freshly started
+# machine, another script): every call waits for its locks instead of failing.
+# The lists' lock has no time-out of its own, so the update is tried again.
+APT=(apt-get -o DPkg::Lock::Timeout=900)
+for intento in $(seq 1 90); do
+  $SUDO "${APT[@]}" update -qq && break
+  [ "$intento" -eq 90 ] && exit 1
+  sleep 10
+done
+$SUDO "${APT[@]}" install -y -qq --no-install-recommends "${missing[@]}"

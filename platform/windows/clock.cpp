@@ -1,4 +1,5 @@
 // The local clock and sleeping on Windows.
+#include <winsock2.h>  // before windows.h: the internal header brings in c-ares
 #include <windows.h>
 
 #include "platform/platform.h"

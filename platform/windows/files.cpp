@@ -2,6 +2,7 @@
 // writing a file whole or not at all through a temporary file beside it that
 // MoveFileExA puts in its place (replacing it, written through to the disk),
 // with the replaced file's attributes kept.
+#include <winsock2.h>  // before windows.h: the internal header brings in c-ares
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>

@@ -1,5 +1,6 @@
 // The message dialog on Windows: a message box with no owner window and an OK
 // button (the line on standard error is written for every system).
+#include <winsock2.h>  // before windows.h: the internal header brings in c-ares
 #include <windows.h>
 
 #include "platform/platform.h"
