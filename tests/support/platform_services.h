@@ -55,6 +55,9 @@ void liberar_processo(processo_filho& processo);
 std::size_t memoria_em_uso();
 
 // Windows only:
+// Whether Wine runs this program: Wine gives every connection the owner 0 and
+// lists only its own processes.
+bool sob_wine();
 // The program's visible top-level window titled `titulo`; 0 when none yet.
 std::uintptr_t janela_do_processo(const processo_filho& processo, const char* titulo);
 // What a user's left click at (x, y) of the drawing area and the close button

@@ -149,6 +149,11 @@ std::size_t memoria_em_uso() {
     return contadores.PagefileUsage;
 }
 
+bool sob_wine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 bool documentos_registrados(char* destino, std::size_t largura) {
     char valor[MAX_PATH * 2];
     DWORD tamanho = sizeof valor;
