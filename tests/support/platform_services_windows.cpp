@@ -139,6 +139,11 @@ int threads_do_processo() {
     return total;
 }
 
+int alcas_abertas() {
+    DWORD alcas = 0;
+    return GetProcessHandleCount(GetCurrentProcess(), &alcas) ? static_cast<int>(alcas) : -1;
+}
+
 // The commit charge: the private memory the process holds, the heap's large
 // blocks included. (A walk of the heap would be closer to Linux's measure, but
 // under Wine it does not see the large blocks, images among them.)
