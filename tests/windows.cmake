@@ -88,9 +88,9 @@ quorvex_teste_windows(addons_tests quorvex_test_base ${CMAKE_CURRENT_SOURCE_DIR}
 set(PLATFORM_WINDOWS_TESTS windows/support_windows.cpp windows/files_signals_windows_test.cpp
   windows/folders_clock_windows_test.cpp
   windows/message_windows_test.cpp
-  windows/processes_windows_test.cpp windows/tcp_table_windows_test.cpp
+  windows/processes_windows_test.cpp
   timer_test.cpp timer_windows_test.cpp launcher_test.cpp launcher_windows_test.cpp
-  name_resolver_test.cpp)
+  name_resolver_test.cpp tcp_table_test.cpp tcp_table_windows_test.cpp)
 list(TRANSFORM PLATFORM_WINDOWS_TESTS PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/platform/)
 quorvex_teste_windows(platform_tests quorvex_test_support ${PLATFORM_WINDOWS_TESTS})
 
