@@ -86,7 +86,7 @@ endforeach()
 quorvex_teste_windows(addons_tests quorvex_test_base ${CMAKE_CURRENT_SOURCE_DIR}/addons/addons_test.cpp)
 
 set(PLATFORM_WINDOWS_TESTS windows/support_windows.cpp windows/files_signals_windows_test.cpp
-  windows/folders_clock_windows_test.cpp
+  clock_test.cpp folders_test.cpp folders_windows_test.cpp
   windows/message_windows_test.cpp
   windows/processes_windows_test.cpp
   timer_test.cpp timer_windows_test.cpp launcher_test.cpp launcher_windows_test.cpp
