@@ -56,8 +56,9 @@ TEST(TimerPeriodico, ChamaACadaPeriodoAPartirDeUmPeriodoDepoisDeArmado) {
     ASSERT_TRUE(esperar_ate([&] { return r.chamadas >= 4; }));
     plataforma::desarmar_timer(id);
     EXPECT_NE(r.thread_do_primeiro, std::this_thread::get_id()) << "called on the timer's thread";
+    // Windows' timer counts whole milliseconds: a tick may come up to one early.
     for (int k = 0; k < 4; ++k) {
-        EXPECT_GE(ms_desde(r.inicio, r.momentos[k]), 40 * (k + 1)) << "tick " << k;
+        EXPECT_GE(ms_desde(r.inicio, r.momentos[k]), 40 * (k + 1) - 1) << "tick " << k;
         EXPECT_LT(ms_desde(r.inicio, r.momentos[k]), 40 * (k + 1) + 2000) << "tick " << k;
     }
 }
