@@ -2,7 +2,6 @@
 # Only the test files listed here are built: those that test the portable code
 # through portable means (no fork, no /proc, no POSIX sockets), so what a
 # Windows program does differently from the Linux one shows as a failure.
-# tests/platform/windows/ holds the platform layer's own Windows tests.
 
 # Wine's own loader of the program's width (the `wine` wrapper always picks the
 # 32-bit one when it is installed).
@@ -85,11 +84,14 @@ endforeach()
 # build got; the program's own code is not needed for it.
 quorvex_teste_windows(addons_tests quorvex_test_base ${CMAKE_CURRENT_SOURCE_DIR}/addons/addons_test.cpp)
 
-set(PLATFORM_WINDOWS_TESTS support_windows.cpp files_signals_windows_test.cpp
-  folders_clock_windows_test.cpp launcher_windows_test.cpp message_windows_test.cpp
-  name_resolver_windows_test.cpp processes_windows_test.cpp tcp_table_windows_test.cpp
+# The platform layer's tests: each service's shared file, built for Linux too,
+# and its Windows file.
+set(PLATFORM_WINDOWS_TESTS clock_test.cpp files_test.cpp files_windows_test.cpp folders_test.cpp
+  folders_windows_test.cpp launcher_test.cpp launcher_windows_test.cpp message_windows_test.cpp
+  name_resolver_test.cpp processes_test.cpp processes_windows_test.cpp
+  signals_windows_test.cpp tcp_table_test.cpp tcp_table_windows_test.cpp timer_test.cpp
   timer_windows_test.cpp)
-list(TRANSFORM PLATFORM_WINDOWS_TESTS PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/platform/windows/)
+list(TRANSFORM PLATFORM_WINDOWS_TESTS PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/platform/)
 quorvex_teste_windows(platform_tests quorvex_test_support ${PLATFORM_WINDOWS_TESTS})
 
 # The whole program under Wine: start-up, one scan, its report.

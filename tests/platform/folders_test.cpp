@@ -1,94 +1,42 @@
-// The folders of the Linux platform layer, in a temporary HOME.
+// The current directory and the folders the program creates, on both systems.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include <cstring>
 #include <string>
 
-#include "platform/platform.h"
 #include "support/test_support.h"
 
 namespace {
 
-class PastasDoUsuario : public ::testing::Test {
+// Puts back the current directory the test started in.
+class Diretorios : public ::testing::Test {
 protected:
-    teste::PastaTemporaria casa;
-    void SetUp() override {
-        setenv("HOME", casa.caminho().c_str(), 1);
-        unsetenv("XDG_DATA_HOME");
-        unsetenv("XDG_CONFIG_HOME");
-        unsetenv("XDG_DOCUMENTS_DIR");
-    }
-    std::string documentos() {
-        char pasta[512];
-        return plataforma::pasta_documentos(pasta, sizeof pasta) ? pasta : "<none>";
-    }
+    void SetUp() override { ASSERT_TRUE(plataforma::diretorio_atual(inicial, sizeof inicial)); }
+    void TearDown() override { plataforma::mudar_diretorio(inicial); }
+    char inicial[1024];
+    teste::PastaTemporaria pasta;
 };
 
-TEST_F(PastasDoUsuario, DadosLocaisPadraoSaoCriados) {
-    char pasta[260];
-    ASSERT_TRUE(plataforma::pasta_dados_locais(pasta, sizeof pasta));
-    EXPECT_EQ(std::string(pasta), casa / ".local/share");
-    struct stat info;
-    EXPECT_EQ(stat(pasta, &info), 0);
-    EXPECT_TRUE(S_ISDIR(info.st_mode));
-}
-
-TEST_F(PastasDoUsuario, DadosLocaisSeguemXdgDataHome) {
-    setenv("XDG_DATA_HOME", (casa / "dados/de/teste/").c_str(), 1);
-    char pasta[260];
-    ASSERT_TRUE(plataforma::pasta_dados_locais(pasta, sizeof pasta));
-    EXPECT_EQ(std::string(pasta), casa / "dados/de/teste");
-    EXPECT_TRUE(teste::existe(pasta));
-
-    setenv("XDG_DATA_HOME", "relative/ignored", 1);
-    ASSERT_TRUE(plataforma::pasta_dados_locais(pasta, sizeof pasta));
-    EXPECT_EQ(std::string(pasta), casa / ".local/share") << "a relative XDG path is ignored";
-}
-
-TEST_F(PastasDoUsuario, DadosLocaisQueNaoCabemOuNaoPodemSerCriados) {
-    char pequena[8];
-    EXPECT_FALSE(plataforma::pasta_dados_locais(pequena, sizeof pequena));
-    teste::escrever_arquivo(casa / "arquivo", "x");
-    setenv("XDG_DATA_HOME", (casa / "arquivo/dados").c_str(), 1);
-    char pasta[260];
-    EXPECT_FALSE(plataforma::pasta_dados_locais(pasta, sizeof pasta));
-}
-
-TEST_F(PastasDoUsuario, DocumentosPadraoEConfigurados) {
-    EXPECT_EQ(documentos(), casa / "Documents");
-    teste::escrever_arquivo(casa / ".config/user-dirs.dirs",
-                            "# written by xdg-user-dirs-update\n"
-                            "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
-                            "XDG_DOCUMENTS_DIR=\"$HOME/Documentos\"\n");
-    EXPECT_EQ(documentos(), casa / "Documentos");
-    teste::escrever_arquivo(casa / "config/user-dirs.dirs",
-                            "  XDG_DOCUMENTS_DIR=\"/srv/docs/\"\n");
-    setenv("XDG_CONFIG_HOME", (casa / "config").c_str(), 1);
-    EXPECT_EQ(documentos(), "/srv/docs");
-}
-
-TEST_F(PastasDoUsuario, DocumentosDoAmbienteQuandoOArquivoNaoDiz) {
-    setenv("XDG_DOCUMENTS_DIR", "/srv/outros", 1);
-    EXPECT_EQ(documentos(), "/srv/outros");
-}
-
-TEST(Diretorios, MudarECriar) {
-    teste::PastaTemporaria pasta;
-    char antes[512];
-    ASSERT_TRUE(plataforma::diretorio_atual(antes, sizeof antes));
-    EXPECT_EQ(plataforma::criar_diretorio((pasta / "nova").c_str()), 0);
-    EXPECT_EQ(plataforma::criar_diretorio((pasta / "nova").c_str()), -1);
+TEST_F(Diretorios, MudarECriar) {
+    const std::string nova = pasta / "nova";
+    EXPECT_EQ(plataforma::mudar_diretorio(nova.c_str()), -1) << "not there yet";
     EXPECT_EQ(plataforma::criar_diretorio((pasta / "a/b").c_str()), -1) << "one level only";
-    EXPECT_EQ(plataforma::mudar_diretorio((pasta / "nova").c_str()), 0);
-    char agora[512];
-    ASSERT_TRUE(plataforma::diretorio_atual(agora, sizeof agora));
-    EXPECT_EQ(std::string(agora), pasta / "nova");
-    char pequena[4];
-    EXPECT_FALSE(plataforma::diretorio_atual(pequena, sizeof pequena));
-    EXPECT_EQ(plataforma::mudar_diretorio((pasta / "missing").c_str()), -1);
-    EXPECT_EQ(plataforma::mudar_diretorio(antes), 0);
+    ASSERT_EQ(plataforma::criar_diretorio(nova.c_str()), 0);
+    EXPECT_EQ(plataforma::criar_diretorio(nova.c_str()), -1) << "already there";
+    ASSERT_EQ(plataforma::mudar_diretorio(nova.c_str()), 0);
+    EXPECT_EQ(plataforma::criar_diretorio("LOGS"), 0) << "relative to the new current directory";
+    EXPECT_TRUE(teste::existe(nova + "/LOGS"));
+
+    char atual[1024];
+    ASSERT_TRUE(plataforma::diretorio_atual(atual, sizeof atual));
+    EXPECT_TRUE(teste::existe(std::string(atual) + plataforma::separador + "LOGS"))
+        << atual << " is not the folder changed to";
+    // Exactly the path and its terminator fit; one character less does not.
+    const std::size_t tamanho = std::strlen(atual);
+    char justo[1024];
+    EXPECT_TRUE(plataforma::diretorio_atual(justo, tamanho + 1));
+    EXPECT_FALSE(plataforma::diretorio_atual(justo, tamanho));
+    EXPECT_FALSE(plataforma::diretorio_atual(justo, 0));
 }
 
 }  // namespace

@@ -1,17 +1,14 @@
 // The asynchronous reverse resolver against a DNS server of our own on
-// loopback and, in a private mount namespace, a hosts file of our own. What
-// happened is read from the resolver's own counters, never from the clock: a
-// stand-in clock moves the windows and the 30-second retry.
-#include <dirent.h>
+// loopback. What happened is read from the resolver's own counters, never from
+// the clock: a stand-in clock moves the windows and the 30-second retry.
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 
-#include "platform/platform.h"
-#include "platform/private_names.h"
 #include "support/dns_server.h"
 #include "support/test_support.h"
 
@@ -33,15 +30,6 @@ resposta_dns regra_do_teste(const std::string& ip) {
     if (ip.rfind("198.51.", 0) == 0) return {modo_dns::sem_nome, ""};
     if (ip.rfind("100.64.0.", 0) == 0) return {modo_dns::reter, "tarde" + ip + ".exemplo.pt"};
     return {modo_dns::mudo, ""};
-}
-
-int descritores_abertos() {
-    DIR* pasta = opendir("/proc/self/fd");
-    if (pasta == nullptr) return -1;
-    int n = 0;
-    while (readdir(pasta) != nullptr) ++n;
-    closedir(pasta);
-    return n;
 }
 
 constexpr unsigned janela = 500;
@@ -110,6 +98,21 @@ TEST_F(ResolvedorDeNomes, NomeDoDnsUmaVezESegundaPerguntaDoCache) {
     EXPECT_EQ(plataforma::pedir_nome("203.0.113.5", janela, curto, sizeof curto),
               resposta_de_nome::com_nome);
     EXPECT_STREQ(curto, "xemplo.pt") << "a name too long for the cell keeps its end";
+}
+
+// Each lookup after the first finds the resolver's thread asleep with nothing
+// to wait for: only its wake-up gets the query sent.
+TEST_F(ResolvedorDeNomes, NomesDoServidorUmAposOOutro) {
+    for (const char* ip : {"203.0.113.5", "203.0.113.6", "203.0.113.7"}) {
+        std::string nome;
+        EXPECT_EQ(resposta_final(ip, &nome), resposta_de_nome::com_nome) << ip;
+        EXPECT_EQ(nome, "h" + std::string(ip) + ".exemplo.pt");
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(dns.consultas(), 3);
+    contagem_de_nomes c = agora();
+    EXPECT_TRUE(c.thread_ativa);
+    EXPECT_EQ(c.em_curso, 0);
 }
 
 TEST_F(ResolvedorDeNomes, SemNomeGuardadoENovaTentativaDepoisDe30s) {
@@ -194,7 +197,7 @@ TEST_F(ResolvedorDeNomes, CacheLimitadoPerdeOMenosUsado) {
 TEST_F(ResolvedorDeNomes, EncerrarNaoDeixaThreadSocketNemConsulta) {
     plataforma::encerrar_resolvedor();
     int threads = teste::threads_do_processo();
-    int descritores = descritores_abertos();
+    int alcas = plataforma::alcas_abertas();
     for (int i = 1; i <= 20; ++i) pedir("192.0.2." + std::to_string(i), nullptr, 600000);
     std::string nome;
     EXPECT_EQ(resposta_final("203.0.113.20", &nome), resposta_de_nome::com_nome);
@@ -211,51 +214,9 @@ TEST_F(ResolvedorDeNomes, EncerrarNaoDeixaThreadSocketNemConsulta) {
     EXPECT_EQ(depois.sockets_abertos, 0);
     EXPECT_EQ(depois.canceladas - durante.canceladas, 20u);
     EXPECT_TRUE(esperar_ate([&] { return teste::threads_do_processo() <= threads; }));
-    EXPECT_EQ(descritores_abertos(), descritores);
+    EXPECT_EQ(plataforma::alcas_abertas(), alcas);
     EXPECT_EQ(pedir("203.0.113.20", &nome), resposta_de_nome::com_nome) << "answers outlive the thread";
     EXPECT_EQ(resposta_final("198.51.100.20"), resposta_de_nome::sem_nome) << "and it starts again";
-}
-
-// ---- Names from a hosts file of our own, with a DNS server that never answers
-
-const char* const hosts_do_teste =
-    "127.0.0.1 localhost\n"
-    "127.0.0.2 servidor.exemplo.com.br\n"
-    "127.0.0.5 oficial.exemplo.pt apelido.exemplo.pt\n";
-
-TEST(ResolverNome, NomesDeUmHostsPrivado) {
-    if (!teste::nomes_privados_possiveis()) GTEST_SKIP() << "needs root and unshare";
-    teste::resultado_processo r =
-        teste::executar_com_nomes_privados("ResolverNomeDentro.*", hosts_do_teste);
-    EXPECT_EQ(r.status, 0) << r.saida << r.erros;
-    EXPECT_NE(r.saida.find("[       OK ] ResolverNomeDentro.NomeOficialDoArquivoComDnsMudo"),
-              std::string::npos) << r.saida;
-}
-
-// Runs only inside the private names (see NomesDeUmHostsPrivado).
-TEST(ResolverNomeDentro, NomeOficialDoArquivoComDnsMudo) {
-    if (!teste::dentro_dos_nomes_privados()) GTEST_SKIP() << "runs inside the private names";
-    teste::ServidorDns mudo([](const std::string&) { return resposta_dns{modo_dns::mudo, ""}; });
-    plataforma::encerrar_resolvedor();
-    plataforma::usar_servidores_de_nomes(mudo.servidores().c_str(), "fb");
-    contagem_de_nomes antes = plataforma::contar_nomes();
-    auto nome_de = [](const char* ip) {
-        char nome[256];
-        resposta_de_nome r;
-        esperar_ate([&] {
-            return (r = plataforma::pedir_nome(ip, 60000, nome, sizeof nome)) != resposta_de_nome::pendente;
-        });
-        return r == resposta_de_nome::com_nome ? std::string(nome) : std::string("<sem nome>");
-    };
-    EXPECT_EQ(nome_de("127.0.0.1"), "localhost");
-    EXPECT_EQ(nome_de("127.0.0.2"), "servidor.exemplo.com.br");
-    EXPECT_EQ(nome_de("127.0.0.5"), "oficial.exemplo.pt");
-    EXPECT_EQ(mudo.consultas(), 0) << "a hosts-file name never waits for DNS";
-    EXPECT_EQ(plataforma::contar_nomes().com_nome - antes.com_nome, 3u);
-    EXPECT_EQ(plataforma::pedir_nome("127.0.0.9", 60000, nullptr, 0), resposta_de_nome::pendente);
-    EXPECT_TRUE(esperar_ate([&] { return mudo.consultas("127.0.0.9") == 1; }));
-    plataforma::encerrar_resolvedor();
-    plataforma::usar_servidores_de_nomes(nullptr, nullptr);
 }
 
 }  // namespace

@@ -1,22 +1,34 @@
-// The connection table read from the kernel, with owners, over real loopback
-// connections opened by the test.
+// The connection table read from the system both ways it offers, over real
+// loopback connections the test holds open: both ends of each connection, in
+// order, established only, with their owner, and the count beyond the room.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
+#include <algorithm>
 #include <cstring>
-#include <fstream>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "platform/linux/proc_parsers.h"
-#include "platform/platform.h"
-#include "platform/tcp_loopback.h"
+#include "platform/tcp_table_system.h"
+#include "support/loopback_connection.h"
 #include "support/test_support.h"
+
+namespace {
 
 using plataforma::conexao_tcp;
 
-namespace {
+// A number in network byte order read in the host's.
+template <typename T>
+T ordem_do_host(T de_rede) {
+    unsigned char bytes[sizeof(T)];
+    std::memcpy(bytes, &de_rede, sizeof bytes);
+    T valor = 0;
+    for (unsigned char b : bytes) valor = static_cast<T>(valor << 8 | b);
+    return valor;
+}
+
+constexpr uint32_t loopback = 0x7F000001;
 
 std::vector<conexao_tcp> ler_tabela() {
     static conexao_tcp linhas[plataforma::maximo_conexoes_tcp];
@@ -25,294 +37,93 @@ std::vector<conexao_tcp> ler_tabela() {
     return std::vector<conexao_tcp>(linhas, linhas + std::max(n, 0));
 }
 
-// The row whose local and remote ports (host order) are these, or nullptr.
-const conexao_tcp* achar(const std::vector<conexao_tcp>& linhas, uint16_t local,
-                         uint16_t remota) {
-    for (const conexao_tcp& c : linhas) {
-        if (ntohs(c.porta_local) == local && ntohs(c.porta_remota) == remota) return &c;
-    }
-    return nullptr;
-}
-
-// Every field of a row, for comparing two rows (their padding holds nothing).
-std::tuple<int, uint32_t, uint16_t, uint32_t, uint16_t, int32_t> campos(const conexao_tcp& c) {
-    return {c.estado, c.ip_local, c.porta_local, c.ip_remoto, c.porta_remota, c.pid};
-}
-
-int linhas_com_porta_local(const std::vector<conexao_tcp>& linhas, uint16_t porta) {
+// The rows between 127.0.0.1:`local` and 127.0.0.1:`remota`.
+int linhas_entre(const std::vector<conexao_tcp>& tabela, int local, int remota) {
     int n = 0;
-    for (const conexao_tcp& c : linhas) n += ntohs(c.porta_local) == porta;
+    for (const conexao_tcp& c : tabela)
+        n += ordem_do_host(c.porta_local) == local && ordem_do_host(c.porta_remota) == remota &&
+             ordem_do_host(c.ip_local) == loopback && ordem_do_host(c.ip_remoto) == loopback;
     return n;
 }
 
-// True when /proc/net/tcp lists a connection at local port `porta` in the
-// kernel's state `estado` (6 time-wait).
-bool kernel_tem(uint16_t porta, int estado) {
-    std::ifstream arquivo("/proc/net/tcp");
-    std::string linha;
-    while (std::getline(arquivo, linha)) {
-        plataforma::proc::linha_tcp l;
-        if (plataforma::proc::ler_linha_tcp(linha.c_str(), &l) && l.porta_local == porta &&
-            l.estado_linux == estado)
-            return true;
+// Each case runs on the table read the first way and the second way.
+class TabelaTcpPelasDuasVias : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        EXIGIR_REDE_PRIVADA();
+        if (GetParam() && !tabela_do_sistema::segunda_via_disponivel())
+            GTEST_SKIP() << "this system offers no second way to read the table";
+        ASSERT_TRUE(escuta.pronta());
+        plataforma::usar_segunda_via_da_tabela(GetParam());
     }
-    return false;
-}
+    void TearDown() override { plataforma::usar_segunda_via_da_tabela(false); }
 
-// A child process that keeps only `fd` open and waits until told to end.
-struct filho_com_socket {
-    pid_t pid = -1;
-    int aviso = -1;
-    explicit filho_com_socket(int fd) {
-        int tubo[2];
-        if (pipe(tubo) != 0) return;
-        pid = fork();
-        if (pid == 0) {
-            for (int outro = 3; outro < 1024; ++outro) {
-                if (outro != fd && outro != tubo[0]) close(outro);
-            }
-            char c;
-            while (read(tubo[0], &c, 1) < 0) {
-            }
-            _exit(0);
-        }
-        close(tubo[0]);
-        aviso = tubo[1];
+    std::unique_ptr<teste::conexao_loopback> conectar() {
+        return std::make_unique<teste::conexao_loopback>(escuta);
     }
-    void encerrar() {
-        if (pid <= 0) return;
-        close(aviso);
-        waitpid(pid, nullptr, 0);
-        pid = -1;
-    }
-    ~filho_com_socket() { encerrar(); }
+    teste::escuta_loopback escuta;
 };
 
-TEST(TabelaTcp, AchaOsDoisLadosComPortasEDono) {
-    EXIGIR_REDE_PRIVADA();
-    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
-    ASSERT_TRUE(ouvinte.pronto());
-    auto par = loopback::conectar(ouvinte, "127.0.0.1");
-    ASSERT_TRUE(par.pronto());
-    auto linhas = ler_tabela();
-    const conexao_tcp* cliente = achar(linhas, par.porta_cliente, par.porta_servidor);
-    const conexao_tcp* servidor = achar(linhas, par.porta_servidor, par.porta_cliente);
-    ASSERT_NE(cliente, nullptr);
-    ASSERT_NE(servidor, nullptr);
-    EXPECT_EQ(cliente->estado, plataforma::estado_estabelecido);
-    EXPECT_EQ(cliente->ip_local, loopback::endereco("127.0.0.1"));
-    EXPECT_EQ(cliente->ip_remoto, loopback::endereco("127.0.0.1"));
-    EXPECT_EQ(cliente->pid, getpid());
-    EXPECT_EQ(servidor->pid, getpid());
-    EXPECT_EQ(plataforma::fonte_da_tabela_tcp(), std::string("netlink sock_diag"));
-}
+TEST_P(TabelaTcpPelasDuasVias, AsDuasPontasDeCadaConexaoEstabelecidaEmOrdem) {
+    std::unique_ptr<teste::conexao_loopback> conexoes[3];
+    for (auto& c : conexoes) ASSERT_TRUE((c = conectar())->aberta());
 
-TEST(TabelaTcp, DuplaPilhaApareceComoIPv4) {
-    EXIGIR_REDE_PRIVADA();
-    auto ouvinte = loopback::ouvinte::dupla_pilha();
-    ASSERT_TRUE(ouvinte.pronto());
-    auto par = loopback::conectar(ouvinte, "127.0.0.2");
-    ASSERT_TRUE(par.pronto());
-    auto linhas = ler_tabela();
-    const conexao_tcp* aceito = achar(linhas, par.porta_servidor, par.porta_cliente);
-    ASSERT_NE(aceito, nullptr);
-    EXPECT_EQ(aceito->ip_local, loopback::endereco("127.0.0.2"));
-    EXPECT_EQ(aceito->ip_remoto, loopback::endereco("127.0.0.1"));
-    EXPECT_EQ(aceito->pid, getpid());
-    EXPECT_EQ(linhas_com_porta_local(linhas, par.porta_servidor), 1);
-}
-
-// A program that always opens IPv6 sockets reaches an IPv4 server through a
-// mapped address; that is an IPv4 connection.
-TEST(TabelaTcp, ClienteIPv6ParaEnderecoMapeado) {
-    EXIGIR_REDE_PRIVADA();
-    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.2");
-    ASSERT_TRUE(ouvinte.pronto());
-    loopback::descritor cliente(socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in6 destino{};
-    destino.sin6_family = AF_INET6;
-    destino.sin6_port = htons(ouvinte.porta());
-    ASSERT_EQ(inet_pton(AF_INET6, "::ffff:127.0.0.2", &destino.sin6_addr), 1);
-    ASSERT_EQ(connect(cliente.fd(), reinterpret_cast<sockaddr*>(&destino), sizeof destino), 0);
-    loopback::descritor servidor(accept4(ouvinte.fd(), nullptr, nullptr, SOCK_CLOEXEC));
-    uint16_t porta_cliente = loopback::porta_local(cliente.fd());
-    for (bool por_proc : {false, true}) {
-        plataforma::usar_segunda_via_da_tabela(por_proc);
-        auto linhas = ler_tabela();
-        plataforma::usar_segunda_via_da_tabela(false);
-        const conexao_tcp* c = achar(linhas, porta_cliente, ouvinte.porta());
-        ASSERT_NE(c, nullptr) << por_proc;
-        EXPECT_EQ(c->ip_local, loopback::endereco("127.0.0.1"));
-        EXPECT_EQ(c->ip_remoto, loopback::endereco("127.0.0.2"));
-        EXPECT_EQ(c->pid, getpid());
+    std::vector<conexao_tcp> tabela = ler_tabela();
+    EXPECT_EQ(plataforma::fonte_da_tabela_tcp(), std::string(tabela_do_sistema::fonte(GetParam())));
+    for (const auto& c : conexoes) {
+        EXPECT_EQ(linhas_entre(tabela, c->porta_cliente(), escuta.porta()), 1) << "client end";
+        EXPECT_EQ(linhas_entre(tabela, escuta.porta(), c->porta_cliente()), 1) << "server end";
     }
-}
-
-// Both sources: netlink asks the kernel for established connections only,
-// /proc/net/tcp lists every state and is filtered here.
-TEST(TabelaTcp, OuvinteETimeWaitNaoEntram) {
-    EXIGIR_REDE_PRIVADA();
-    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
-    auto par = loopback::conectar(ouvinte, "127.0.0.1");
-    ASSERT_TRUE(par.pronto());
-    uint16_t porta_fechada = par.porta_cliente;
-    par.cliente.fechar();
-    par.servidor.fechar();
-    for (int i = 0; i < 100 && !kernel_tem(porta_fechada, 6); ++i) usleep(10000);
-    ASSERT_TRUE(kernel_tem(porta_fechada, 6)) << "no time-wait to look at";
-    for (bool por_proc : {false, true}) {
-        plataforma::usar_segunda_via_da_tabela(por_proc);
-        auto linhas = ler_tabela();
-        plataforma::usar_segunda_via_da_tabela(false);
-        EXPECT_EQ(linhas_com_porta_local(linhas, porta_fechada), 0) << por_proc;
-        EXPECT_EQ(linhas_com_porta_local(linhas, ouvinte.porta()), 0) << por_proc;
-        for (const conexao_tcp& c : linhas) EXPECT_EQ(c.estado, plataforma::estado_estabelecido);
+    for (const conexao_tcp& c : tabela) {
+        EXPECT_EQ(c.estado, plataforma::estado_estabelecido);
+        EXPECT_NE(c.porta_remota, 0) << "a listening socket was listed";
+        bool nossa = ordem_do_host(c.porta_local) == escuta.porta() ||
+                     ordem_do_host(c.porta_remota) == escuta.porta();
+        if (nossa) {
+            EXPECT_EQ(c.pid, tabela_do_sistema::dono_das_conexoes_deste_processo());
+        }
     }
-}
-
-TEST(TabelaTcp, OrdenadaComoATabelaDoSistema) {
-    EXIGIR_REDE_PRIVADA();
-    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.3");
-    auto pares = loopback::conectar_varios(ouvinte, "127.0.0.3", 20);
-    ASSERT_EQ(pares.size(), 20u);
-    auto linhas = ler_tabela();
     auto chave = [](const conexao_tcp& c) {
-        return std::make_tuple(ntohl(c.ip_local), ntohs(c.porta_local), ntohl(c.ip_remoto),
-                               ntohs(c.porta_remota));
+        return std::make_tuple(ordem_do_host(c.ip_local), ordem_do_host(c.porta_local),
+                               ordem_do_host(c.ip_remoto), ordem_do_host(c.porta_remota));
     };
-    for (size_t i = 1; i < linhas.size(); ++i) {
-        EXPECT_LT(chave(linhas[i - 1]), chave(linhas[i])) << "row " << i;
-    }
+    for (std::size_t i = 1; i < tabela.size(); ++i)
+        EXPECT_LT(chave(tabela[i - 1]), chave(tabela[i])) << "rows " << i - 1 << " and " << i;
 }
 
-TEST(TabelaTcp, SoEscreveACapacidadeMasContaTudo) {
-    EXIGIR_REDE_PRIVADA();
-    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
-    auto par = loopback::conectar(ouvinte, "127.0.0.1");
-    ASSERT_TRUE(par.pronto());
-    conexao_tcp linhas[2];
-    std::memset(linhas, 0x5a, sizeof linhas);
-    int n = plataforma::ler_tabela_tcp(linhas, 1);
-    EXPECT_GE(n, 2);
+TEST_P(TabelaTcpPelasDuasVias, ConexaoFechadaSaiDaTabela) {
+    auto fica = conectar();
+    auto sai = conectar();
+    ASSERT_TRUE(fica->aberta() && sai->aberta());
+    ASSERT_EQ(linhas_entre(ler_tabela(), sai->porta_cliente(), escuta.porta()), 1);
+    sai->fechar();
+    EXPECT_TRUE(teste::esperar_ate([&] {
+        std::vector<conexao_tcp> tabela = ler_tabela();
+        return linhas_entre(tabela, sai->porta_cliente(), escuta.porta()) == 0 &&
+               linhas_entre(tabela, escuta.porta(), sai->porta_cliente()) == 0;
+    }));
+    EXPECT_EQ(linhas_entre(ler_tabela(), fica->porta_cliente(), escuta.porta()), 1);
+}
+
+// The count is that of the whole table; only as many rows as there is room for
+// are written.
+TEST_P(TabelaTcpPelasDuasVias, ContaTodasMasEscreveSoOQueCabe) {
+    std::unique_ptr<teste::conexao_loopback> conexoes[4];
+    for (auto& c : conexoes) ASSERT_TRUE((c = conectar())->aberta());
+    conexao_tcp linhas[3];
+    conexao_tcp sentinela{77, 1, 2, 3, 4, 5};
+    linhas[2] = sentinela;
+    int total = plataforma::ler_tabela_tcp(linhas, 2);
+    EXPECT_GE(total, 8);
     EXPECT_EQ(linhas[0].estado, plataforma::estado_estabelecido);
-    EXPECT_EQ(linhas[1].estado, 0x5a5a5a5a);
+    EXPECT_EQ(linhas[2].estado, 77);
+    EXPECT_EQ(linhas[2].pid, 5);
+    EXPECT_EQ(plataforma::ler_tabela_tcp(linhas, 0), total);
 }
 
-TEST(TabelaTcp, SemNetlinkLeDoProcComOMesmoResultado) {
-    EXIGIR_REDE_PRIVADA();
-    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
-    auto par4 = loopback::conectar(ouvinte, "127.0.0.1");
-    auto dupla = loopback::ouvinte::dupla_pilha();
-    auto par6 = loopback::conectar(dupla, "127.0.0.1");
-    ASSERT_TRUE(par4.pronto() && par6.pronto());
-    auto por_netlink = ler_tabela();
-    plataforma::usar_segunda_via_da_tabela(true);
-    auto por_proc = ler_tabela();
-    std::string fonte = plataforma::fonte_da_tabela_tcp();
-    plataforma::usar_segunda_via_da_tabela(false);
-    EXPECT_EQ(fonte, "/proc/net/tcp");
-    for (const auto* par : {&par4, &par6}) {
-        const conexao_tcp* a = achar(por_netlink, par->porta_servidor, par->porta_cliente);
-        const conexao_tcp* b = achar(por_proc, par->porta_servidor, par->porta_cliente);
-        ASSERT_NE(a, nullptr);
-        ASSERT_NE(b, nullptr);
-        EXPECT_EQ(campos(*a), campos(*b));
-        EXPECT_EQ(b->pid, getpid());
-    }
-    ler_tabela();
-    EXPECT_EQ(plataforma::fonte_da_tabela_tcp(), std::string("netlink sock_diag"));
-}
-
-TEST(DonosDeSockets, SocketPassadoAOutroProcessoMudaDeDono) {
-    EXIGIR_REDE_PRIVADA();
-    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
-    auto par = loopback::conectar(ouvinte, "127.0.0.1");
-    ASSERT_TRUE(par.pronto());
-    EXPECT_EQ(achar(ler_tabela(), par.porta_cliente, par.porta_servidor)->pid, getpid());
-    filho_com_socket filho(par.cliente.fd());
-    ASSERT_GT(filho.pid, 0);
-    par.cliente.fechar();
-    // Cached owners are checked a few at a time; within a few dozen readings
-    // the new owner shows.
-    int32_t dono = 0;
-    for (int i = 0; i < 60 && dono != filho.pid; ++i) {
-        auto linhas = ler_tabela();
-        const conexao_tcp* c = achar(linhas, par.porta_cliente, par.porta_servidor);
-        ASSERT_NE(c, nullptr);
-        dono = c->pid;
-    }
-    EXPECT_EQ(dono, filho.pid);
-    filho.encerrar();
-    for (int i = 0; i < 100 && achar(ler_tabela(), par.porta_cliente, par.porta_servidor); ++i)
-        usleep(10000);
-    EXPECT_EQ(achar(ler_tabela(), par.porta_cliente, par.porta_servidor), nullptr)
-        << "the connection closed with its last owner";
-}
-
-// A socket that no process holds (it travels in a message on a local socket)
-// has no owner to read; once a process holds it again it is found, after the
-// second the cache waits before looking again.
-TEST(DonosDeSockets, SemDonoLegivelDaZeroEDepoisReencontra) {
-    EXIGIR_REDE_PRIVADA();
-    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
-    auto par = loopback::conectar(ouvinte, "127.0.0.1");
-    ASSERT_TRUE(par.pronto());
-    int local[2];
-    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, local), 0);
-    char byte = 'x';
-    iovec iov{&byte, 1};
-    alignas(cmsghdr) char controle[CMSG_SPACE(sizeof(int))];
-    msghdr msg{};
-    msg.msg_iov = &iov;
-    msg.msg_iovlen = 1;
-    msg.msg_control = controle;
-    msg.msg_controllen = sizeof controle;
-    cmsghdr* c = CMSG_FIRSTHDR(&msg);
-    c->cmsg_level = SOL_SOCKET;
-    c->cmsg_type = SCM_RIGHTS;
-    c->cmsg_len = CMSG_LEN(sizeof(int));
-    int enviado = par.cliente.fd();
-    std::memcpy(CMSG_DATA(c), &enviado, sizeof enviado);
-    ASSERT_EQ(sendmsg(local[0], &msg, 0), 1);
-    par.cliente.fechar();
-
-    plataforma::esquecer_donos_das_conexoes();
-    auto linhas = ler_tabela();
-    const conexao_tcp* em_transito = achar(linhas, par.porta_cliente, par.porta_servidor);
-    ASSERT_NE(em_transito, nullptr);
-    EXPECT_EQ(em_transito->pid, 0);
-
-    ASSERT_EQ(recvmsg(local[1], &msg, 0), 1);
-    int recebido;
-    std::memcpy(&recebido, CMSG_DATA(CMSG_FIRSTHDR(&msg)), sizeof recebido);
-    loopback::descritor de_volta(recebido);
-    EXPECT_EQ(achar(ler_tabela(), par.porta_cliente, par.porta_servidor)->pid, 0)
-        << "looked for again only after a second";
-    usleep(1100 * 1000);
-    EXPECT_EQ(achar(ler_tabela(), par.porta_cliente, par.porta_servidor)->pid, getpid());
-    close(local[0]);
-    close(local[1]);
-}
-
-TEST(DonosDeSockets, CacheFrioEQuenteDaoOsMesmosDonos) {
-    EXIGIR_REDE_PRIVADA();
-    auto ouvinte = loopback::ouvinte::ipv4("127.0.0.1");
-    auto pares = loopback::conectar_varios(ouvinte, "127.0.0.1", 10);
-    ASSERT_EQ(pares.size(), 10u);
-    filho_com_socket filho(pares[3].cliente.fd());
-    pares[3].cliente.fechar();
-    plataforma::esquecer_donos_das_conexoes();
-    auto frio = ler_tabela();
-    auto quente = ler_tabela();
-    for (const auto& par : pares) {
-        const conexao_tcp* a = achar(frio, par.porta_cliente, par.porta_servidor);
-        const conexao_tcp* b = achar(quente, par.porta_cliente, par.porta_servidor);
-        ASSERT_NE(a, nullptr);
-        ASSERT_NE(b, nullptr);
-        EXPECT_EQ(a->pid, b->pid);
-    }
-    EXPECT_EQ(achar(frio, pares[3].porta_cliente, pares[3].porta_servidor)->pid, filho.pid);
-    EXPECT_EQ(achar(frio, pares[4].porta_cliente, pares[4].porta_servidor)->pid, getpid());
-}
+INSTANTIATE_TEST_SUITE_P(AsDuasVias, TabelaTcpPelasDuasVias, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "SegundaVia" : "PrimeiraVia";
+                         });
 
 }  // namespace

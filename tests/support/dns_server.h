@@ -3,11 +3,16 @@
 // address — with a name, with "no such name" (NXDOMAIN), never, or only once
 // the test releases the answer. Header-only so the benchmark can use it too.
 #pragma once
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
+#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <cstdint>
@@ -20,6 +25,27 @@
 #include <vector>
 
 namespace teste {
+
+// The UDP socket under each system's calls (Winsock started for its life).
+#ifdef _WIN32
+using soquete_dns = SOCKET;
+constexpr soquete_dns sem_soquete_dns = INVALID_SOCKET;
+constexpr int tipo_do_soquete_dns = SOCK_DGRAM;
+inline void fechar_soquete_dns(soquete_dns s) { closesocket(s); }
+struct rede_do_servidor_dns {
+    rede_do_servidor_dns() {
+        WSADATA dados;
+        WSAStartup(MAKEWORD(2, 2), &dados);
+    }
+    ~rede_do_servidor_dns() { WSACleanup(); }
+};
+#else
+using soquete_dns = int;
+constexpr soquete_dns sem_soquete_dns = -1;
+constexpr int tipo_do_soquete_dns = SOCK_DGRAM | SOCK_CLOEXEC;  // not for programs the tests start
+inline void fechar_soquete_dns(soquete_dns s) { close(s); }
+struct rede_do_servidor_dns {};
+#endif
 
 enum class modo_dns { nome, sem_nome, mudo, reter };
 
@@ -35,12 +61,14 @@ public:
     // Listens on `endereco`:`porta` (0: any free port).
     explicit ServidorDns(regra r, const char* endereco = "127.0.0.1", int porta = 0)
         : regra_(std::move(r)) {
-        socket_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        socket_ = socket(AF_INET, tipo_do_soquete_dns, IPPROTO_UDP);
         sockaddr_in e{};
         e.sin_family = AF_INET;
         e.sin_port = htons(static_cast<uint16_t>(porta));
-        inet_pton(AF_INET, endereco, &e.sin_addr);
-        if (socket_ < 0 || bind(socket_, reinterpret_cast<sockaddr*>(&e), sizeof e) != 0) return;
+        e.sin_addr.s_addr = inet_addr(endereco);
+        if (socket_ == sem_soquete_dns ||
+            bind(socket_, reinterpret_cast<sockaddr*>(&e), sizeof e) != 0)
+            return;
         socklen_t tamanho = sizeof e;
         getsockname(socket_, reinterpret_cast<sockaddr*>(&e), &tamanho);
         porta_ = ntohs(e.sin_port);
@@ -51,7 +79,7 @@ public:
     ~ServidorDns() {
         parar_ = true;
         if (thread_.joinable()) thread_.join();
-        if (socket_ >= 0) close(socket_);
+        if (socket_ != sem_soquete_dns) fechar_soquete_dns(socket_);
     }
 
     bool pronto() const { return porta_ > 0; }
@@ -132,7 +160,8 @@ private:
             r.insert(r.end(), cabeca, cabeca + sizeof cabeca);
             r.insert(r.end(), dados.begin(), dados.end());
         }
-        sendto(socket_, r.data(), r.size(), 0, reinterpret_cast<const sockaddr*>(&origem), sizeof origem);
+        sendto(socket_, reinterpret_cast<const char*>(r.data()), static_cast<int>(r.size()), 0,
+               reinterpret_cast<const sockaddr*>(&origem), sizeof origem);
         ++enviadas_;
     }
 
@@ -152,18 +181,24 @@ private:
     void servir() {
         std::vector<uint8_t> pacote(1500);
         while (!parar_) {
-            pollfd p{socket_, POLLIN, 0};
-            if (poll(&p, 1, 20) <= 0) continue;
+            fd_set leitura;
+            FD_ZERO(&leitura);
+            FD_SET(socket_, &leitura);
+            timeval espera{0, 20000};
+            if (select(static_cast<int>(socket_) + 1, &leitura, nullptr, nullptr, &espera) <= 0)
+                continue;
             sockaddr_in origem{};
             socklen_t tamanho = sizeof origem;
-            ssize_t n = recvfrom(socket_, pacote.data(), pacote.size(), 0,
-                                 reinterpret_cast<sockaddr*>(&origem), &tamanho);
+            auto n = recvfrom(socket_, reinterpret_cast<char*>(pacote.data()),
+                              static_cast<int>(pacote.size()), 0,
+                              reinterpret_cast<sockaddr*>(&origem), &tamanho);
             if (n > 0) atender(std::vector<uint8_t>(pacote.begin(), pacote.begin() + n), origem);
         }
     }
 
+    rede_do_servidor_dns rede_;
     regra regra_;
-    int socket_ = -1;
+    soquete_dns socket_ = sem_soquete_dns;
     int porta_ = 0;
     std::string endereco_;
     std::thread thread_;

@@ -54,7 +54,14 @@ void liberar_processo(processo_filho& processo);
 // blocks). 0 when it cannot be measured.
 std::size_t memoria_em_uso();
 
+// The files, sockets and other handles this process holds open now; -1 when
+// they cannot be counted. Tests use it to see that none is left behind.
+int alcas_abertas();
+
 // Windows only:
+// Whether Wine runs this program: Wine gives every connection the owner 0 and
+// lists only its own processes.
+bool sob_wine();
 // The program's visible top-level window titled `titulo`; 0 when none yet.
 std::uintptr_t janela_do_processo(const processo_filho& processo, const char* titulo);
 // What a user's left click at (x, y) of the drawing area and the close button

@@ -130,6 +130,15 @@ int threads_do_processo() {
     return total;
 }
 
+int alcas_abertas() {
+    DIR* pasta = opendir("/proc/self/fd");
+    if (pasta == nullptr) return -1;
+    int total = 0;
+    while (dirent* entrada = readdir(pasta)) total += entrada->d_name[0] != '.';
+    closedir(pasta);
+    return total - 1;  // the listing's own
+}
+
 // Blocks malloc handed out, the large mapped ones included.
 std::size_t memoria_em_uso() {
     struct mallinfo2 informacao = mallinfo2();

@@ -139,6 +139,11 @@ int threads_do_processo() {
     return total;
 }
 
+int alcas_abertas() {
+    DWORD alcas = 0;
+    return GetProcessHandleCount(GetCurrentProcess(), &alcas) ? static_cast<int>(alcas) : -1;
+}
+
 // The commit charge: the private memory the process holds, the heap's large
 // blocks included. (A walk of the heap would be closer to Linux's measure, but
 // under Wine it does not see the large blocks, images among them.)
@@ -147,6 +152,11 @@ std::size_t memoria_em_uso() {
     contadores.cb = sizeof contadores;
     if (!GetProcessMemoryInfo(GetCurrentProcess(), &contadores, sizeof contadores)) return 0;
     return contadores.PagefileUsage;
+}
+
+bool sob_wine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 bool documentos_registrados(char* destino, std::size_t largura) {

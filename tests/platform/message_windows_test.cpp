@@ -1,6 +1,8 @@
 // The message box: no owner, the caption given, the text given, one OK button,
 // and the call returns once it is pressed. A thread of the test finds the box
 // and presses OK itself.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,8 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "support_windows.h"
-#include "platform/platform.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ BOOL CALLBACK ler_controle(HWND controle, LPARAM dados) {
 // and presses its OK button.
 caixa_vista fechar_caixa(const char* titulo) {
     caixa_vista vista;
-    teste_windows::esperar_ate([&] {
+    teste::esperar_ate([&] {
         vista.janela = FindWindowA(nullptr, titulo);
         return vista.janela != nullptr;
     });
@@ -51,7 +52,7 @@ caixa_vista fechar_caixa(const char* titulo) {
 }
 
 TEST(Mensagem, CaixaComOkQueOTesteFecha) {
-    if (teste_windows::sob_wine() && !std::getenv("DISPLAY"))
+    if (plataforma::sob_wine() && !std::getenv("DISPLAY"))
         GTEST_SKIP() << "Wine without a display shows no windows";
     const char* titulo = "Quorvex mensagem de teste";
     const char* texto = "Limite de conex\xf5" "es:250";
@@ -69,10 +70,6 @@ TEST(Mensagem, CaixaComOkQueOTesteFecha) {
     EXPECT_FALSE(IsWindow(vista.janela)) << "the box is still open";
     EXPECT_LT(duracao, 10000u);
 }
-
-}  // namespace
-
-namespace {
 
 // Standard output on Windows takes the program's Latin-1 texts in the ANSI code
 // page as they are: nothing is turned into UTF-8.

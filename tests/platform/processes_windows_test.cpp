@@ -1,0 +1,74 @@
+// Processes on Windows: this program as Tool Help names it, and a child the
+// test starts, named while it runs and unknown once it has ended.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/processes_system.h"
+#include "support/test_support.h"
+
+namespace processo_do_sistema {
+
+int32_t este_processo() { return static_cast<int32_t>(GetCurrentProcessId()); }
+
+std::string este_programa() {
+    char caminho[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, caminho, sizeof caminho);
+    return std::string(caminho, n);
+}
+
+}  // namespace processo_do_sistema
+
+namespace {
+
+std::string nome_base(const std::string& caminho) {
+    return caminho.substr(caminho.find_last_of('\\') + 1);
+}
+
+bool sem_diferenca_de_caixa(const std::string& a, const std::string& b) {
+    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+// A command interpreter kept waiting on a pipe the test holds; named while it
+// runs, unknown once it has ended.
+TEST(Processos, FilhoEnquantoViveEDepoisDeTerminar) {
+    char sistema[MAX_PATH];
+    GetSystemDirectoryA(sistema, sizeof sistema);
+    std::string interpretador = std::string(sistema) + "\\cmd.exe";
+    SECURITY_ATTRIBUTES herdavel{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE leitura, escrita;
+    ASSERT_TRUE(CreatePipe(&leitura, &escrita, &herdavel, 0));
+    SetHandleInformation(escrita, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA inicio{};
+    inicio.cb = sizeof inicio;
+    inicio.dwFlags = STARTF_USESTDHANDLES;
+    inicio.hStdInput = leitura;
+    inicio.hStdOutput = inicio.hStdError = GetStdHandle(STD_OUTPUT_HANDLE);
+    PROCESS_INFORMATION filho{};
+    std::string linha = "\"" + interpretador + "\" /q /k";
+    ASSERT_TRUE(CreateProcessA(interpretador.c_str(), &linha[0], nullptr, nullptr, TRUE,
+                               CREATE_NO_WINDOW, nullptr, nullptr, &inicio, &filho));
+    CloseHandle(leitura);
+    int32_t pid = static_cast<int32_t>(filho.dwProcessId);
+
+    char nome[128], caminho[256];
+    plataforma::identidade_processo id =
+        plataforma::identificar_processo(pid, nome, sizeof nome, caminho, sizeof caminho);
+    EXPECT_TRUE(id.existe);
+    EXPECT_TRUE(sem_diferenca_de_caixa(nome, "cmd.exe")) << nome;
+    EXPECT_TRUE(id.tem_caminho);
+    EXPECT_TRUE(sem_diferenca_de_caixa(nome_base(caminho), "cmd.exe")) << caminho;
+
+    TerminateProcess(filho.hProcess, 0);
+    WaitForSingleObject(filho.hProcess, 10000);
+    CloseHandle(escrita);
+    CloseHandle(filho.hThread);
+    CloseHandle(filho.hProcess);
+    EXPECT_TRUE(teste::esperar_ate(
+        [&] { return !plataforma::nome_do_processo(pid, nome, sizeof nome); }));
+    EXPECT_FALSE(plataforma::caminho_do_executavel(pid, caminho, sizeof caminho));
+}
+
+}  // namespace
