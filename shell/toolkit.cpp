@@ -2,6 +2,7 @@
 
 #include <SDL/SDL_image.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -185,6 +186,89 @@ void copiar_pixels(SDL_Surface* origem, SDL_Surface* copia) {
     }
 }
 
+// What SDL_BlitSurface's general per-pixel alpha blit computes for one
+// channel, in the same unsigned arithmetic: a darker source wraps around, and
+// the bits that overflow land where SDL's own packing puts them.
+Uint32 misturar_canal(Uint32 origem, Uint32 destino, Uint32 alfa) {
+    return (((origem - destino) * alfa + 255) >> 8) + destino;
+}
+
+Uint32 canal(Uint32 pixel, Uint32 mascara, Uint8 deslocamento) {
+    return (pixel & mascara) >> deslocamento;
+}
+
+// The destination's own alpha is dropped, as SDL packs the blended pixel
+// without it.
+Uint32 misturar_pixel(Uint32 s, const SDL_PixelFormat* fo, Uint32 d, const SDL_PixelFormat* fd,
+                      Uint32 alfa) {
+    Uint32 r = misturar_canal(canal(s, fo->Rmask, fo->Rshift), canal(d, fd->Rmask, fd->Rshift),
+                              alfa);
+    Uint32 g = misturar_canal(canal(s, fo->Gmask, fo->Gshift), canal(d, fd->Gmask, fd->Gshift),
+                              alfa);
+    Uint32 b = misturar_canal(canal(s, fo->Bmask, fo->Bshift), canal(d, fd->Bmask, fd->Bshift),
+                              alfa);
+    return (r << fd->Rshift) | (g << fd->Gshift) | (b << fd->Bshift);
+}
+
+bool oito_bits_por_canal(const SDL_PixelFormat* f) {
+    return f->BytesPerPixel == 4 && f->Rloss == 0 && f->Gloss == 0 && f->Bloss == 0;
+}
+
+bool mistura_direta(const SDL_Surface* origem, const SDL_Surface* destino) {
+    const SDL_PixelFormat* fo = origem->format;
+    return (origem->flags & SDL_SRCALPHA) && !SDL_MUSTLOCK(origem) && origem->pixels &&
+           fo->Amask != 0 && fo->Aloss == 0 && oito_bits_por_canal(fo) &&
+           destino->format->Amask == 0 && oito_bits_por_canal(destino->format);
+}
+
+// The smallest rectangle holding every pixel a drawing step touched.
+struct caixa {
+    int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;
+    void incluir_linha(int y, int primeiro_x, int ultimo_x) {
+        x0 = std::min(x0, primeiro_x);
+        x1 = std::max(x1, ultimo_x);
+        y0 = std::min(y0, y);
+        y1 = std::max(y1, y);
+    }
+    SDL_Rect retangulo() const {
+        if (x1 < 0) return SDL_Rect{0, 0, 0, 0};
+        return SDL_Rect{static_cast<Sint16>(x0), static_cast<Sint16>(y0),
+                        static_cast<Uint16>(x1 - x0 + 1), static_cast<Uint16>(y1 - y0 + 1)};
+    }
+};
+
+// One row of the source over one row of the destination; transparent source
+// pixels leave the destination as it was, as SDL's blit does.
+void misturar_linha(const Uint32* origem, const SDL_PixelFormat* fo, Uint32* destino,
+                    const SDL_PixelFormat* fd, int largura, int y, int x_inicial, caixa& mudou) {
+    int primeiro = -1, ultimo = -1;
+    for (int i = 0; i < largura; ++i) {
+        Uint32 s = origem[i];
+        Uint32 alfa = canal(s, fo->Amask, fo->Ashift);
+        if (alfa == 0) continue;
+        destino[i] = misturar_pixel(s, fo, destino[i], fd, alfa);
+        if (primeiro < 0) primeiro = i;
+        ultimo = i;
+    }
+    if (primeiro >= 0) mudou.incluir_linha(y, x_inicial + primeiro, x_inicial + ultimo);
+}
+
+SDL_Rect misturar_direto(SDL_Surface* origem, SDL_Surface* destino, int x, int y) {
+    const SDL_Rect& c = destino->clip_rect;
+    int x0 = std::max(x, static_cast<int>(c.x)), y0 = std::max(y, static_cast<int>(c.y));
+    int x1 = std::min(x + origem->w, c.x + c.w), y1 = std::min(y + origem->h, c.y + c.h);
+    caixa mudou;
+    if (x0 >= x1 || y0 >= y1) return mudou.retangulo();
+    bool travar = SDL_MUSTLOCK(destino);
+    if (travar && SDL_LockSurface(destino) < 0) return mudou.retangulo();
+    for (int j = y0; j < y1; ++j) {
+        misturar_linha(endereco_do_pixel(origem, x0 - x, j - y), origem->format,
+                       endereco_do_pixel(destino, x0, j), destino->format, x1 - x0, j, x0, mudou);
+    }
+    if (travar) SDL_UnlockSurface(destino);
+    return mudou.retangulo();
+}
+
 }  // namespace
 
 void apenas_exibir_imagem(const char* arquivo, int x, int y) {
@@ -254,4 +338,13 @@ SDL_Surface* flip_surface(SDL_Surface* superficie, int) {
     if (f->palette) SDL_SetColors(copia, f->palette->colors, 0, f->palette->ncolors);
     if (com_chave) SDL_SetColorKey(copia, SDL_SRCCOLORKEY | SDL_RLEACCEL, f->colorkey);
     return copia;
+}
+
+SDL_Rect misturar_superficie(SDL_Surface* origem, SDL_Surface* destino, int x, int y) {
+    TravaDaTela trava;
+    if (origem == nullptr || destino == nullptr) return SDL_Rect{0, 0, 0, 0};
+    if (mistura_direta(origem, destino)) return misturar_direto(origem, destino, x, y);
+    SDL_Rect posicao = {static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
+    if (SDL_BlitSurface(origem, nullptr, destino, &posicao) < 0) return SDL_Rect{0, 0, 0, 0};
+    return posicao;
 }

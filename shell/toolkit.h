@@ -20,6 +20,13 @@ extern SDL_Surface* screen;  // the window surface
 int apresentar_tela();
 extern unsigned long apresentacoes_da_tela;
 
+// Presents only `area` of the window, for a drawing step that changed nothing
+// else (the whole window on a page-flipped screen, which has no partial update).
+// Counts as a presentation. `ultima_area_apresentada` is the area the last
+// presentation showed, the whole window for apresentar_tela (tests read it).
+int apresentar_area(SDL_Rect area);
+extern SDL_Rect ultima_area_apresentada;
+
 // SDL_PollEvent under the screen lock.
 int tirar_evento(SDL_Event* evento);
 
@@ -55,3 +62,11 @@ void put_pixel32(SDL_Surface* superficie, int x, int y, Uint32 pixel);
 
 // A pixel-for-pixel (unmirrored) software copy, owned by the caller.
 SDL_Surface* flip_surface(SDL_Surface* superficie, int flags);
+
+// Draws `origem`, a surface with per-pixel alpha, onto `destino` at (x, y):
+// the very pixels SDL_BlitSurface gives for that pair (its general per-pixel
+// alpha blit, rounding included), without decoding both pixel formats through
+// its general path at every pixel. Meant for 32-bit surfaces with 8-bit
+// channels, the destination without alpha; any other pair is blitted by SDL.
+// Returns the part of `destino` it may have changed (w 0 when none).
+SDL_Rect misturar_superficie(SDL_Surface* origem, SDL_Surface* destino, int x, int y);
