@@ -58,6 +58,17 @@ constexpr SDL_Rect area_do_mapa = {0, 100, 400, 400};
 // Read and written under the screen lock.
 bool contador_por_apresentar = false;
 
+// The same colours and alpha in the window's own layout, so that blending
+// them needs no conversion at every frame; turning an image moves its pixels
+// without looking into them, so the turned images are the same either way.
+SDL_Surface* no_formato_da_tela(SDL_Surface* imagem) {
+    if (imagem == nullptr || !imagem->format->Amask) return imagem;
+    SDL_Surface* convertida = SDL_DisplayFormatAlpha(imagem);
+    if (convertida == nullptr) return imagem;
+    SDL_FreeSurface(imagem);
+    return convertida;
+}
+
 void renovar_marcadores() {
     exib_locais_no_mapa(1);
     plataforma::dormir_ms(20);
@@ -129,9 +140,9 @@ imagens_do_radar carregar_imagens_do_radar() {
         imagens.referencia = SDL_DisplayFormat(bruto);
         SDL_FreeSurface(bruto);
     }
-    imagens.radar = IMG_Load("bin/A0044.bin");
+    imagens.radar = no_formato_da_tela(IMG_Load("bin/A0044.bin"));
     if (SDL_Surface* mapa = IMG_Load("bin/A0034.bin")) {
-        imagens.fundo = rotozoomSurface(mapa, 0.0, 1.0, 0);
+        imagens.fundo = no_formato_da_tela(rotozoomSurface(mapa, 0.0, 1.0, 0));
         SDL_FreeSurface(mapa);
     }
     return imagens;

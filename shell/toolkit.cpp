@@ -188,37 +188,31 @@ void copiar_pixels(SDL_Surface* origem, SDL_Surface* copia) {
 
 // What SDL_BlitSurface's general per-pixel alpha blit computes for one
 // channel, in the same unsigned arithmetic: a darker source wraps around, and
-// the bits that overflow land where SDL's own packing puts them.
-Uint32 misturar_canal(Uint32 origem, Uint32 destino, Uint32 alfa) {
+// the bits that overflow land where SDL's packing of the pixel puts them.
+inline Uint32 misturar_canal(Uint32 origem, Uint32 destino, Uint32 alfa) {
     return (((origem - destino) * alfa + 255) >> 8) + destino;
 }
 
-Uint32 canal(Uint32 pixel, Uint32 mascara, Uint8 deslocamento) {
-    return (pixel & mascara) >> deslocamento;
-}
-
-// The destination's own alpha is dropped, as SDL packs the blended pixel
-// without it.
-Uint32 misturar_pixel(Uint32 s, const SDL_PixelFormat* fo, Uint32 d, const SDL_PixelFormat* fd,
-                      Uint32 alfa) {
-    Uint32 r = misturar_canal(canal(s, fo->Rmask, fo->Rshift), canal(d, fd->Rmask, fd->Rshift),
-                              alfa);
-    Uint32 g = misturar_canal(canal(s, fo->Gmask, fo->Gshift), canal(d, fd->Gmask, fd->Gshift),
-                              alfa);
-    Uint32 b = misturar_canal(canal(s, fo->Bmask, fo->Bshift), canal(d, fd->Bmask, fd->Bshift),
-                              alfa);
-    return (r << fd->Rshift) | (g << fd->Gshift) | (b << fd->Bshift);
-}
-
-bool oito_bits_por_canal(const SDL_PixelFormat* f) {
-    return f->BytesPerPixel == 4 && f->Rloss == 0 && f->Gloss == 0 && f->Bloss == 0;
-}
-
+// The one pair of formats blended here: the window's 32-bit 0xRRGGBB pixels
+// and the same with alpha on top (SDL_DisplayFormatAlpha's on such a window).
 bool mistura_direta(const SDL_Surface* origem, const SDL_Surface* destino) {
-    const SDL_PixelFormat* fo = origem->format;
-    return (origem->flags & SDL_SRCALPHA) && !SDL_MUSTLOCK(origem) && origem->pixels &&
-           fo->Amask != 0 && fo->Aloss == 0 && oito_bits_por_canal(fo) &&
-           destino->format->Amask == 0 && oito_bits_por_canal(destino->format);
+    const SDL_PixelFormat* o = origem->format;
+    const SDL_PixelFormat* d = destino->format;
+    bool rgb = o->BytesPerPixel == 4 && d->BytesPerPixel == 4 && o->Rmask == 0xff0000 &&
+               o->Gmask == 0xff00 && o->Bmask == 0xff && d->Rmask == 0xff0000 &&
+               d->Gmask == 0xff00 && d->Bmask == 0xff;
+    return rgb && o->Amask == 0xff000000 && d->Amask == 0 && (origem->flags & SDL_SRCALPHA) &&
+           !SDL_MUSTLOCK(origem) && origem->pixels;
+}
+
+// The blended pixel is packed without the destination's alpha, as SDL does;
+// a transparent source pixel leaves the destination as it was.
+inline Uint32 misturar_pixel(Uint32 s, Uint32 d) {
+    Uint32 alfa = s >> 24;
+    Uint32 r = misturar_canal((s >> 16) & 0xff, (d >> 16) & 0xff, alfa);
+    Uint32 g = misturar_canal((s >> 8) & 0xff, (d >> 8) & 0xff, alfa);
+    Uint32 b = misturar_canal(s & 0xff, d & 0xff, alfa);
+    return alfa ? (r << 16) | (g << 8) | b : d;
 }
 
 // The smallest rectangle holding every pixel a drawing step touched.
@@ -237,20 +231,22 @@ struct caixa {
     }
 };
 
-// One row of the source over one row of the destination; transparent source
-// pixels leave the destination as it was, as SDL's blit does.
-void misturar_linha(const Uint32* origem, const SDL_PixelFormat* fo, Uint32* destino,
-                    const SDL_PixelFormat* fd, int largura, int y, int x_inicial, caixa& mudou) {
-    int primeiro = -1, ultimo = -1;
-    for (int i = 0; i < largura; ++i) {
-        Uint32 s = origem[i];
-        Uint32 alfa = canal(s, fo->Amask, fo->Ashift);
-        if (alfa == 0) continue;
-        destino[i] = misturar_pixel(s, fo, destino[i], fd, alfa);
-        if (primeiro < 0) primeiro = i;
-        ultimo = i;
-    }
-    if (primeiro >= 0) mudou.incluir_linha(y, x_inicial + primeiro, x_inicial + ultimo);
+// The source and the destination never overlap; saying so lets the compiler
+// blend several pixels at once.
+void misturar_trecho(const Uint32* __restrict origem, Uint32* __restrict destino, int n) {
+    for (int i = 0; i < n; ++i) destino[i] = misturar_pixel(origem[i], destino[i]);
+}
+
+// One row of the source over one row of the destination, between its first
+// and last pixel that is not transparent.
+void misturar_linha(const Uint32* origem, Uint32* destino, int largura, int y, int x_inicial,
+                    caixa& mudou) {
+    int primeiro = 0, ultimo = largura - 1;
+    while (primeiro < largura && (origem[primeiro] >> 24) == 0) ++primeiro;
+    while (ultimo > primeiro && (origem[ultimo] >> 24) == 0) --ultimo;
+    if (primeiro == largura) return;
+    misturar_trecho(origem + primeiro, destino + primeiro, ultimo - primeiro + 1);
+    mudou.incluir_linha(y, x_inicial + primeiro, x_inicial + ultimo);
 }
 
 SDL_Rect misturar_direto(SDL_Surface* origem, SDL_Surface* destino, int x, int y) {
@@ -262,8 +258,8 @@ SDL_Rect misturar_direto(SDL_Surface* origem, SDL_Surface* destino, int x, int y
     bool travar = SDL_MUSTLOCK(destino);
     if (travar && SDL_LockSurface(destino) < 0) return mudou.retangulo();
     for (int j = y0; j < y1; ++j) {
-        misturar_linha(endereco_do_pixel(origem, x0 - x, j - y), origem->format,
-                       endereco_do_pixel(destino, x0, j), destino->format, x1 - x0, j, x0, mudou);
+        misturar_linha(endereco_do_pixel(origem, x0 - x, j - y), endereco_do_pixel(destino, x0, j),
+                       x1 - x0, j, x0, mudou);
     }
     if (travar) SDL_UnlockSurface(destino);
     return mudou.retangulo();

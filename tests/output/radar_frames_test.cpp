@@ -283,10 +283,13 @@ TEST_F(RadarMapa, QuadrosIguaisAosDesenhadosComoAntesPixelAPixel) {
     SDL_FreeSurface(locais_copia);
     locais_copia = nullptr;
     pintar_ruido();
-    // Before the first snapshot, the frame that takes it, and after it.
+    // Before the first snapshot, the frame that takes it, after it, and a
+    // frame that replaces it.
     for (double angulo : {40.2, 43.2, 46.2}) comparar_quadros(novas, antigas, angulo, false);
     comparar_quadros(novas, antigas, 49.2, true);
-    for (double angulo : {90.0, 181.2, 357.0}) comparar_quadros(novas, antigas, angulo, false);
+    for (double angulo : {90.0, 181.2}) comparar_quadros(novas, antigas, angulo, false);
+    comparar_quadros(novas, antigas, 270.0, true);
+    comparar_quadros(novas, antigas, 357.0, false);
     radar_antigo::liberar(antigas);
     liberar_imagens_do_radar(novas);
     esvaziar_banco_volatil();
