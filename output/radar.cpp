@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
 
 #include "monitor/tables.h"
 #include "platform/platform.h"
@@ -69,6 +70,20 @@ SDL_Surface* no_formato_da_tela(SDL_Surface* imagem) {
     return convertida;
 }
 
+// The pixel value that covers the most of a 32-bit image.
+Uint32 pixel_mais_comum(SDL_Surface* imagem) {
+    if (imagem == nullptr || imagem->format->BytesPerPixel != 4 || SDL_MUSTLOCK(imagem)) return 0;
+    std::unordered_map<Uint32, int> contagem;
+    for (int y = 0; y < imagem->h; ++y) {
+        const auto* linha = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(imagem->pixels) +
+                                                            y * imagem->pitch);
+        for (int x = 0; x < imagem->w; ++x) ++contagem[linha[x]];
+    }
+    auto maior = std::max_element(contagem.begin(), contagem.end(),
+                                  [](const auto& a, const auto& b) { return a.second < b.second; });
+    return maior == contagem.end() ? 0 : maior->first;
+}
+
 void renovar_marcadores() {
     exib_locais_no_mapa(1);
     plataforma::dormir_ms(20);
@@ -91,7 +106,7 @@ bool copia_cobre_o_fundo(const SDL_Surface* fundo) {
 SDL_Rect colocar_radar(SDL_Surface* girado, const imagens_do_radar& imagens) {
     const SDL_Surface* base = imagens.referencia ? imagens.referencia : imagens.radar;
     int d = girado->h / 2 - base->h / 2;
-    return misturar_superficie(girado, screen, 0 - d, 100 - d);
+    return misturar_superficie(girado, screen, 0 - d, 100 - d, imagens.pixel_frequente);
 }
 
 SDL_Rect uniao(const SDL_Rect& a, const SDL_Rect& b) {
@@ -141,6 +156,7 @@ imagens_do_radar carregar_imagens_do_radar() {
         SDL_FreeSurface(bruto);
     }
     imagens.radar = no_formato_da_tela(IMG_Load("bin/A0044.bin"));
+    imagens.pixel_frequente = pixel_mais_comum(imagens.radar);
     if (SDL_Surface* mapa = IMG_Load("bin/A0034.bin")) {
         imagens.fundo = no_formato_da_tela(rotozoomSurface(mapa, 0.0, 1.0, 0));
         SDL_FreeSurface(mapa);

@@ -50,6 +50,7 @@ struct imagens_do_radar {
     // The map background as every frame drew it, a copy of the map turned by 0
     // degrees: made once, since the map never changes.
     SDL_Surface* fundo = nullptr;
+    Uint32 pixel_frequente = 0;  // the radar's commonest pixel, most of its disc
 };
 imagens_do_radar carregar_imagens_do_radar();
 void liberar_imagens_do_radar(imagens_do_radar& imagens);

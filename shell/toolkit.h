@@ -66,7 +66,10 @@ SDL_Surface* flip_surface(SDL_Surface* superficie, int flags);
 // Draws `origem`, a surface with per-pixel alpha, onto `destino` at (x, y):
 // the very pixels SDL_BlitSurface gives for that pair (its general per-pixel
 // alpha blit, rounding included), without decoding both pixel formats through
-// its general path at every pixel. Meant for 32-bit surfaces with 8-bit
-// channels, the destination without alpha; any other pair is blitted by SDL.
-// Returns the part of `destino` it may have changed (w 0 when none).
-SDL_Rect misturar_superficie(SDL_Surface* origem, SDL_Surface* destino, int x, int y);
+// its general path at every pixel. Meant for the window's 32-bit 0xRRGGBB
+// layout, the source with alpha on top; any other pair is blitted by SDL.
+// `pixel_frequente`, a source pixel that covers much of the image (0 for
+// none), is blended through tables made once per call. Returns the part of
+// `destino` it may have changed (w 0 when none).
+SDL_Rect misturar_superficie(SDL_Surface* origem, SDL_Surface* destino, int x, int y,
+                             Uint32 pixel_frequente = 0);
