@@ -295,6 +295,18 @@ TEST_F(RadarMapa, QuadrosIguaisAosDesenhadosComoAntesPixelAPixel) {
     esvaziar_banco_volatil();
 }
 
+// The counter's text is drawn without presenting: the frame after it shows the
+// whole window, the next ones only what the radar changed.
+TEST_F(RadarMapa, ContadorApareceNoQuadroSeguinte) {
+    imagens_do_radar novas = carregar_imagens_do_radar();
+    mostar_dysplay_loop(5);
+    desenhar_quadro_do_radar(novas, 3.0, false);
+    EXPECT_EQ(ultima_area_apresentada.w * ultima_area_apresentada.h, screen->w * screen->h);
+    desenhar_quadro_do_radar(novas, 6.0, false);
+    EXPECT_LT(ultima_area_apresentada.w * ultima_area_apresentada.h, screen->w * screen->h);
+    liberar_imagens_do_radar(novas);
+}
+
 // ---- The thread --------------------------------------------------------------
 
 bool esperar(const int& sinal, int valor, std::chrono::seconds limite) {
