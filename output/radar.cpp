@@ -59,17 +59,6 @@ constexpr SDL_Rect area_do_mapa = {0, 100, 400, 400};
 // Read and written under the screen lock.
 bool contador_por_apresentar = false;
 
-// The same colours and alpha in the window's own layout, so that blending
-// them needs no conversion at every frame; turning an image moves its pixels
-// without looking into them, so the turned images are the same either way.
-SDL_Surface* no_formato_da_tela(SDL_Surface* imagem) {
-    if (imagem == nullptr || !imagem->format->Amask) return imagem;
-    SDL_Surface* convertida = SDL_DisplayFormatAlpha(imagem);
-    if (convertida == nullptr) return imagem;
-    SDL_FreeSurface(imagem);
-    return convertida;
-}
-
 // The pixel value that covers the most of a 32-bit image.
 Uint32 pixel_mais_comum(SDL_Surface* imagem) {
     if (imagem == nullptr || imagem->format->BytesPerPixel != 4 || SDL_MUSTLOCK(imagem)) return 0;
@@ -155,10 +144,10 @@ imagens_do_radar carregar_imagens_do_radar() {
         imagens.referencia = SDL_DisplayFormat(bruto);
         SDL_FreeSurface(bruto);
     }
-    imagens.radar = no_formato_da_tela(IMG_Load("bin/A0044.bin"));
+    imagens.radar = preparar_para_misturar(IMG_Load("bin/A0044.bin"));
     imagens.pixel_frequente = pixel_mais_comum(imagens.radar);
     if (SDL_Surface* mapa = IMG_Load("bin/A0034.bin")) {
-        imagens.fundo = no_formato_da_tela(rotozoomSurface(mapa, 0.0, 1.0, 0));
+        imagens.fundo = preparar_para_misturar(rotozoomSurface(mapa, 0.0, 1.0, 0));
         SDL_FreeSurface(mapa);
     }
     return imagens;

@@ -193,15 +193,16 @@ inline Uint32 misturar_canal(Uint32 origem, Uint32 destino, Uint32 alfa) {
     return (((origem - destino) * alfa + 255) >> 8) + destino;
 }
 
+bool em_0xrrggbb(const SDL_PixelFormat* f) {
+    return f->BytesPerPixel == 4 && f->Rmask == 0xff0000 && f->Gmask == 0xff00 && f->Bmask == 0xff;
+}
+
 // The one pair of formats blended here: the window's 32-bit 0xRRGGBB pixels
 // and the same with alpha on top (SDL_DisplayFormatAlpha's on such a window).
 bool mistura_direta(const SDL_Surface* origem, const SDL_Surface* destino) {
     const SDL_PixelFormat* o = origem->format;
-    const SDL_PixelFormat* d = destino->format;
-    bool rgb = o->BytesPerPixel == 4 && d->BytesPerPixel == 4 && o->Rmask == 0xff0000 &&
-               o->Gmask == 0xff00 && o->Bmask == 0xff && d->Rmask == 0xff0000 &&
-               d->Gmask == 0xff00 && d->Bmask == 0xff;
-    return rgb && o->Amask == 0xff000000 && d->Amask == 0 && (origem->flags & SDL_SRCALPHA) &&
+    return em_0xrrggbb(o) && o->Amask == 0xff000000 && em_0xrrggbb(destino->format) &&
+           destino->format->Amask == 0 && (origem->flags & SDL_SRCALPHA) &&
            !SDL_MUSTLOCK(origem) && origem->pixels;
 }
 
@@ -364,4 +365,14 @@ SDL_Rect misturar_superficie(SDL_Surface* origem, SDL_Surface* destino, int x, i
     SDL_Rect posicao = {static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
     if (SDL_BlitSurface(origem, nullptr, destino, &posicao) < 0) return SDL_Rect{0, 0, 0, 0};
     return posicao;
+}
+
+SDL_Surface* preparar_para_misturar(SDL_Surface* imagem) {
+    TravaDaTela trava;
+    if (imagem == nullptr || !imagem->format->Amask || screen == nullptr) return imagem;
+    if (!em_0xrrggbb(screen->format) || screen->format->Amask) return imagem;
+    SDL_Surface* convertida = SDL_DisplayFormatAlpha(imagem);
+    if (convertida == nullptr) return imagem;
+    SDL_FreeSurface(imagem);
+    return convertida;
 }
