@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
 
 #include "monitor/tables.h"
 #include "platform/platform.h"
@@ -51,30 +52,25 @@ controle_do_radar& controle() {
 // The main thread reads these between sweeps while this thread writes them.
 void zerar_sinal(int& sinal) { __atomic_store_n(&sinal, 0, __ATOMIC_SEQ_CST); }
 
-struct imagens_do_radar {
-    SDL_Surface* radar = nullptr;       // the image turned every frame
-    SDL_Surface* referencia = nullptr;  // display-format copy; only its height is used
-    SDL_Surface* mapa = nullptr;        // the map background
-};
+// The map area, where every frame draws.
+constexpr SDL_Rect area_do_mapa = {0, 100, 400, 400};
 
-imagens_do_radar carregar_imagens() {
-    TravaDaTela trava;
-    imagens_do_radar imagens;
-    if (SDL_Surface* bruto = IMG_Load("bin/A0044.bin")) {
-        imagens.referencia = SDL_DisplayFormat(bruto);
-        SDL_FreeSurface(bruto);
+// The counter's text is drawn without presenting: the next frame shows it.
+// Read and written under the screen lock.
+bool contador_por_apresentar = false;
+
+// The pixel value that covers the most of a 32-bit image.
+Uint32 pixel_mais_comum(SDL_Surface* imagem) {
+    if (imagem == nullptr || imagem->format->BytesPerPixel != 4 || SDL_MUSTLOCK(imagem)) return 0;
+    std::unordered_map<Uint32, int> contagem;
+    for (int y = 0; y < imagem->h; ++y) {
+        const auto* linha = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(imagem->pixels) +
+                                                            y * imagem->pitch);
+        for (int x = 0; x < imagem->w; ++x) ++contagem[linha[x]];
     }
-    imagens.radar = IMG_Load("bin/A0044.bin");
-    imagens.mapa = IMG_Load("bin/A0034.bin");
-    return imagens;
-}
-
-void liberar_imagens(imagens_do_radar& imagens) {
-    TravaDaTela trava;
-    SDL_FreeSurface(imagens.radar);
-    SDL_FreeSurface(imagens.referencia);
-    SDL_FreeSurface(imagens.mapa);
-    imagens = imagens_do_radar{};
+    auto maior = std::max_element(contagem.begin(), contagem.end(),
+                                  [](const auto& a, const auto& b) { return a.second < b.second; });
+    return maior == contagem.end() ? 0 : maior->first;
 }
 
 void renovar_marcadores() {
@@ -84,30 +80,42 @@ void renovar_marcadores() {
     locais_copia = flip_surface(screen, FLIP_NORMAL);
 }
 
-// Keeps the turned radar centred on where the unturned image lies.
-void colocar_radar(SDL_Surface* girado, const imagens_do_radar& imagens) {
-    const SDL_Surface* base = imagens.referencia ? imagens.referencia : imagens.radar;
-    int d = girado->h / 2 - base->h / 2;
-    apply_surface(0 - d, 100 - d, girado, screen, nullptr);
+// The snapshot, copied opaquely over the map area, hides every pixel the
+// background would have drawn there.
+bool copia_cobre_o_fundo(const SDL_Surface* fundo) {
+    if (locais_copia == nullptr || fundo == nullptr) return false;
+    if (locais_copia->flags & (SDL_SRCALPHA | SDL_SRCCOLORKEY)) return false;
+    int largura = std::min<int>(locais_copia->w, area_do_mapa.w);
+    int altura = std::min<int>(locais_copia->h, area_do_mapa.y + area_do_mapa.h) - area_do_mapa.y;
+    return fundo->w <= largura && fundo->h <= altura;
 }
 
-// Frame steps from the turned radar to the presentation, as one drawing step of
-// the screen so the sweep's drawing never shows a half-built map.
-void desenhar_quadro(const imagens_do_radar& imagens, double angulo, bool com_marcadores) {
-    TravaDaTela trava;
-    if (screen == nullptr) return;
-    SDL_Surface* girado = imagens.radar ? rotozoomSurface(imagens.radar, angulo, 1.0, 0) : nullptr;
-    SDL_Surface* fundo = imagens.mapa ? rotozoomSurface(imagens.mapa, 0.0, 1.0, 0) : nullptr;
-    if (fundo) apply_surface(0, 100, fundo, screen, nullptr);
-    if (com_marcadores) renovar_marcadores();
-    if (locais_copia) {
-        SDL_Rect area_do_mapa = {0, 100, 400, 500};
-        apply_surface(0, 100, locais_copia, screen, &area_do_mapa);
+// Keeps the turned radar centred on where the unturned image lies. Returns
+// the part of the window it changed.
+SDL_Rect colocar_radar(SDL_Surface* girado, const imagens_do_radar& imagens) {
+    const SDL_Surface* base = imagens.referencia ? imagens.referencia : imagens.radar;
+    int d = girado->h / 2 - base->h / 2;
+    return misturar_superficie(girado, screen, 0 - d, 100 - d, imagens.pixel_frequente);
+}
+
+SDL_Rect uniao(const SDL_Rect& a, const SDL_Rect& b) {
+    if (b.w == 0 || b.h == 0) return a;
+    int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
+    int x1 = std::max(a.x + a.w, b.x + b.w), y1 = std::max(a.y + a.h, b.y + b.h);
+    return SDL_Rect{static_cast<Sint16>(x0), static_cast<Sint16>(y0), static_cast<Uint16>(x1 - x0),
+                    static_cast<Uint16>(y1 - y0)};
+}
+
+// Only the map area and the turned radar change from frame to frame; the
+// whole window is shown when markers (whose lines may leave the map) or the
+// counter were drawn since.
+void apresentar_quadro(bool com_marcadores, const SDL_Rect& radar) {
+    if (com_marcadores || contador_por_apresentar) {
+        contador_por_apresentar = false;
+        apresentar_tela();
+    } else {
+        apresentar_area(uniao(area_do_mapa, radar));
     }
-    if (girado) colocar_radar(girado, imagens);
-    apresentar_tela();
-    SDL_FreeSurface(girado);
-    SDL_FreeSurface(fundo);
 }
 
 // An Escape is the main thread's to act on: it ends the scan the same way
@@ -129,6 +137,49 @@ bool esperar_o_quadro(relogio::time_point ultimo_quadro) {
 
 }  // namespace
 
+imagens_do_radar carregar_imagens_do_radar() {
+    TravaDaTela trava;
+    imagens_do_radar imagens;
+    if (SDL_Surface* bruto = IMG_Load("bin/A0044.bin")) {
+        imagens.referencia = SDL_DisplayFormat(bruto);
+        SDL_FreeSurface(bruto);
+    }
+    imagens.radar = preparar_para_misturar(IMG_Load("bin/A0044.bin"));
+    imagens.pixel_frequente = pixel_mais_comum(imagens.radar);
+    if (SDL_Surface* mapa = IMG_Load("bin/A0034.bin")) {
+        imagens.fundo = preparar_para_misturar(rotozoomSurface(mapa, 0.0, 1.0, 0));
+        SDL_FreeSurface(mapa);
+    }
+    return imagens;
+}
+
+void liberar_imagens_do_radar(imagens_do_radar& imagens) {
+    TravaDaTela trava;
+    SDL_FreeSurface(imagens.radar);
+    SDL_FreeSurface(imagens.referencia);
+    SDL_FreeSurface(imagens.fundo);
+    imagens = imagens_do_radar{};
+}
+
+// Frame steps from the turned radar to the presentation, as one drawing step of
+// the screen so the sweep's drawing never shows a half-built map.
+void desenhar_quadro_do_radar(const imagens_do_radar& imagens, double angulo,
+                              bool com_marcadores) {
+    TravaDaTela trava;
+    if (screen == nullptr) return;
+    SDL_Surface* girado = imagens.radar ? rotozoomSurface(imagens.radar, angulo, 1.0, 0) : nullptr;
+    if (com_marcadores || !copia_cobre_o_fundo(imagens.fundo))
+        misturar_superficie(imagens.fundo, screen, area_do_mapa.x, area_do_mapa.y);
+    if (com_marcadores) renovar_marcadores();
+    if (locais_copia) {
+        SDL_Rect recorte = {0, 100, 400, 500};
+        apply_surface(0, 100, locais_copia, screen, &recorte);
+    }
+    SDL_Rect radar = girado ? colocar_radar(girado, imagens) : SDL_Rect{0, 0, 0, 0};
+    apresentar_quadro(com_marcadores, radar);
+    SDL_FreeSurface(girado);
+}
+
 bool quadro_de_marcadores(relogio_do_radar& r) {
     bool agora = r.contador_de_quadros == taxa_ataualizacao_locais_mapa;
     if (agora) r.contador_de_quadros = 0;
@@ -149,7 +200,7 @@ int concluir_quadro(relogio_do_radar& r) {
 }
 
 int rodar_radar_independente(void*) {
-    imagens_do_radar imagens = carregar_imagens();
+    imagens_do_radar imagens = carregar_imagens_do_radar();
     relogio_do_radar r;
     mostar_dysplay_loop(loops);
     auto ultimo_quadro = relogio::now();
@@ -159,13 +210,13 @@ int rodar_radar_independente(void*) {
         if (!esperar_o_quadro(ultimo_quadro)) break;
         if (tirou) tratar_evento(evento);
         bool com_marcadores = quadro_de_marcadores(r);
-        desenhar_quadro(imagens, r.angulo, com_marcadores);
+        desenhar_quadro_do_radar(imagens, r.angulo, com_marcadores);
         ultimo_quadro = relogio::now();
         if (observador_de_quadros o = __atomic_load_n(&controle().observador, __ATOMIC_SEQ_CST)) o();
         int restantes = concluir_quadro(r);
         if (restantes >= 0) mostar_dysplay_loop(restantes);
     }
-    liberar_imagens(imagens);
+    liberar_imagens_do_radar(imagens);
     return 0;
 }
 
@@ -175,6 +226,7 @@ void mostar_dysplay_loop(int restantes) {
     TravaDaTela trava;
     apenas_exibir_imagem("bin/A0031.bin", 20, 66);
     desenha_texto_cores(texto, "fontes/Fonte_04.ttf", 13, screen, 20, 66, 10, 10, 10);
+    contador_por_apresentar = true;
 }
 
 void exib_locais_no_mapa(int) {

@@ -43,6 +43,26 @@ void observar_quadros(observador_de_quadros observador);
 // the frame under way needs it to finish.
 void parar_radar();
 
+// The images one run of the thread draws with, loaded when it starts.
+struct imagens_do_radar {
+    SDL_Surface* radar = nullptr;       // the image turned every frame
+    SDL_Surface* referencia = nullptr;  // display-format copy; only its height is used
+    // The map background as every frame drew it, a copy of the map turned by 0
+    // degrees: made once, since the map never changes.
+    SDL_Surface* fundo = nullptr;
+    Uint32 pixel_frequente = 0;  // the radar's commonest pixel, most of its disc
+};
+imagens_do_radar carregar_imagens_do_radar();
+void liberar_imagens_do_radar(imagens_do_radar& imagens);
+
+// One frame, from the turned radar to its presentation, under the screen
+// lock: the map background (hidden under the snapshot of the markers once
+// there is one), every 20 frames the markers and a new snapshot, the snapshot,
+// the radar turned by `angulo`. Presents the map area and the radar, or the
+// whole window when markers or the counter were drawn since the last frame.
+void desenhar_quadro_do_radar(const imagens_do_radar& imagens, double angulo,
+                              bool com_marcadores);
+
 // The frame-by-frame bookkeeping of one run of the thread, apart from drawing
 // and from real time.
 struct relogio_do_radar {

@@ -2,6 +2,7 @@
 
 #include <SDL/SDL_image.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -185,6 +186,105 @@ void copiar_pixels(SDL_Surface* origem, SDL_Surface* copia) {
     }
 }
 
+// What SDL_BlitSurface's general per-pixel alpha blit computes for one
+// channel, in the same unsigned arithmetic: a darker source wraps around, and
+// the bits that overflow land where SDL's packing of the pixel puts them.
+inline Uint32 misturar_canal(Uint32 origem, Uint32 destino, Uint32 alfa) {
+    return (((origem - destino) * alfa + 255) >> 8) + destino;
+}
+
+bool em_0xrrggbb(const SDL_PixelFormat* f) {
+    return f->BytesPerPixel == 4 && f->Rmask == 0xff0000 && f->Gmask == 0xff00 && f->Bmask == 0xff;
+}
+
+// The one pair of formats blended here: the window's 32-bit 0xRRGGBB pixels
+// and the same with alpha on top (SDL_DisplayFormatAlpha's on such a window).
+bool mistura_direta(const SDL_Surface* origem, const SDL_Surface* destino) {
+    const SDL_PixelFormat* o = origem->format;
+    return em_0xrrggbb(o) && o->Amask == 0xff000000 && em_0xrrggbb(destino->format) &&
+           destino->format->Amask == 0 && (origem->flags & SDL_SRCALPHA) &&
+           !SDL_MUSTLOCK(origem) && origem->pixels;
+}
+
+// The blended pixel is packed without the destination's alpha, as SDL does;
+// a transparent source pixel leaves the destination as it was.
+inline Uint32 misturar_pixel(Uint32 s, Uint32 d) {
+    Uint32 alfa = s >> 24;
+    Uint32 r = misturar_canal((s >> 16) & 0xff, (d >> 16) & 0xff, alfa);
+    Uint32 g = misturar_canal((s >> 8) & 0xff, (d >> 8) & 0xff, alfa);
+    Uint32 b = misturar_canal(s & 0xff, d & 0xff, alfa);
+    return alfa ? (r << 16) | (g << 8) | b : d;
+}
+
+// The smallest rectangle holding every pixel a drawing step touched.
+struct caixa {
+    int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;
+    void incluir_linha(int y, int primeiro_x, int ultimo_x) {
+        x0 = std::min(x0, primeiro_x);
+        x1 = std::max(x1, ultimo_x);
+        y0 = std::min(y0, y);
+        y1 = std::max(y1, y);
+    }
+    SDL_Rect retangulo() const {
+        if (x1 < 0) return SDL_Rect{0, 0, 0, 0};
+        return SDL_Rect{static_cast<Sint16>(x0), static_cast<Sint16>(y0),
+                        static_cast<Uint16>(x1 - x0 + 1), static_cast<Uint16>(y1 - y0 + 1)};
+    }
+};
+
+// The blend of one fixed source pixel over any destination pixel, tabulated
+// channel by channel: three lookups instead of three products for the pixel
+// that covers most of an image.
+struct mistura_tabelada {
+    Uint32 pixel;
+    Uint32 canal[3][256];
+    explicit mistura_tabelada(Uint32 p) : pixel(p) {
+        Uint32 alfa = p >> 24;
+        for (Uint32 d = 0; d < 256; ++d) {
+            canal[0][d] = misturar_canal((p >> 16) & 0xff, d, alfa) << 16;
+            canal[1][d] = misturar_canal((p >> 8) & 0xff, d, alfa) << 8;
+            canal[2][d] = misturar_canal(p & 0xff, d, alfa);
+        }
+    }
+    bool serve(Uint32 s) const { return s == pixel && (s >> 24) != 0; }
+    Uint32 sobre(Uint32 d) const {
+        return canal[0][(d >> 16) & 0xff] | canal[1][(d >> 8) & 0xff] | canal[2][d & 0xff];
+    }
+};
+
+// One row of the source over one row of the destination, between its first
+// and last pixel that is not transparent.
+void misturar_linha(const Uint32* origem, Uint32* destino, int largura, int y, int x_inicial,
+                    const mistura_tabelada& tabela, caixa& mudou) {
+    int primeiro = 0, ultimo = largura - 1;
+    while (primeiro < largura && (origem[primeiro] >> 24) == 0) ++primeiro;
+    while (ultimo > primeiro && (origem[ultimo] >> 24) == 0) --ultimo;
+    if (primeiro == largura) return;
+    for (int i = primeiro; i <= ultimo; ++i) {
+        Uint32 s = origem[i];
+        destino[i] = tabela.serve(s) ? tabela.sobre(destino[i]) : misturar_pixel(s, destino[i]);
+    }
+    mudou.incluir_linha(y, x_inicial + primeiro, x_inicial + ultimo);
+}
+
+SDL_Rect misturar_direto(SDL_Surface* origem, SDL_Surface* destino, int x, int y,
+                         Uint32 pixel_frequente) {
+    const SDL_Rect& c = destino->clip_rect;
+    int x0 = std::max(x, static_cast<int>(c.x)), y0 = std::max(y, static_cast<int>(c.y));
+    int x1 = std::min(x + origem->w, c.x + c.w), y1 = std::min(y + origem->h, c.y + c.h);
+    caixa mudou;
+    if (x0 >= x1 || y0 >= y1) return mudou.retangulo();
+    bool travar = SDL_MUSTLOCK(destino);
+    if (travar && SDL_LockSurface(destino) < 0) return mudou.retangulo();
+    const mistura_tabelada tabela(pixel_frequente);
+    for (int j = y0; j < y1; ++j) {
+        misturar_linha(endereco_do_pixel(origem, x0 - x, j - y), endereco_do_pixel(destino, x0, j),
+                       x1 - x0, j, x0, tabela, mudou);
+    }
+    if (travar) SDL_UnlockSurface(destino);
+    return mudou.retangulo();
+}
+
 }  // namespace
 
 void apenas_exibir_imagem(const char* arquivo, int x, int y) {
@@ -254,4 +354,25 @@ SDL_Surface* flip_surface(SDL_Surface* superficie, int) {
     if (f->palette) SDL_SetColors(copia, f->palette->colors, 0, f->palette->ncolors);
     if (com_chave) SDL_SetColorKey(copia, SDL_SRCCOLORKEY | SDL_RLEACCEL, f->colorkey);
     return copia;
+}
+
+SDL_Rect misturar_superficie(SDL_Surface* origem, SDL_Surface* destino, int x, int y,
+                             Uint32 pixel_frequente) {
+    TravaDaTela trava;
+    if (origem == nullptr || destino == nullptr) return SDL_Rect{0, 0, 0, 0};
+    if (mistura_direta(origem, destino))
+        return misturar_direto(origem, destino, x, y, pixel_frequente);
+    SDL_Rect posicao = {static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
+    if (SDL_BlitSurface(origem, nullptr, destino, &posicao) < 0) return SDL_Rect{0, 0, 0, 0};
+    return posicao;
+}
+
+SDL_Surface* preparar_para_misturar(SDL_Surface* imagem) {
+    TravaDaTela trava;
+    if (imagem == nullptr || !imagem->format->Amask || screen == nullptr) return imagem;
+    if (!em_0xrrggbb(screen->format) || screen->format->Amask) return imagem;
+    SDL_Surface* convertida = SDL_DisplayFormatAlpha(imagem);
+    if (convertida == nullptr) return imagem;
+    SDL_FreeSurface(imagem);
+    return convertida;
 }

@@ -20,6 +20,13 @@ extern SDL_Surface* screen;  // the window surface
 int apresentar_tela();
 extern unsigned long apresentacoes_da_tela;
 
+// Presents only `area` of the window, for a drawing step that changed nothing
+// else (the whole window on a page-flipped screen, which has no partial update).
+// Counts as a presentation. `ultima_area_apresentada` is the area the last
+// presentation showed, the whole window for apresentar_tela (tests read it).
+int apresentar_area(SDL_Rect area);
+extern SDL_Rect ultima_area_apresentada;
+
 // SDL_PollEvent under the screen lock.
 int tirar_evento(SDL_Event* evento);
 
@@ -55,3 +62,22 @@ void put_pixel32(SDL_Surface* superficie, int x, int y, Uint32 pixel);
 
 // A pixel-for-pixel (unmirrored) software copy, owned by the caller.
 SDL_Surface* flip_surface(SDL_Surface* superficie, int flags);
+
+// Draws `origem`, a surface with per-pixel alpha, onto `destino` at (x, y),
+// giving the pixels of SDL's general per-pixel alpha blit (the one SDL_BlitSurface
+// uses for an image decoded with its channels in another order than the
+// window's), rounding included, without its decoding of both pixel formats at
+// every pixel. Blends directly an image made by preparar_para_misturar onto
+// the window; any other pair is blitted by SDL. `pixel_frequente`, a source
+// pixel that covers much of the image (0 for none), is blended through tables
+// made once per call. Returns the part of `destino` it may have changed (w 0
+// when none).
+SDL_Rect misturar_superficie(SDL_Surface* origem, SDL_Surface* destino, int x, int y,
+                             Uint32 pixel_frequente = 0);
+
+// An image with alpha, decoded with its channels in another order than the
+// window's (as IMG_Load decodes PNG images), converted once to the window's
+// layout so that misturar_superficie needs no conversion at every frame; the
+// image itself when the window is not 32-bit 0xRRGGBB, and SDL then blits it
+// as before. Takes ownership of `imagem`.
+SDL_Surface* preparar_para_misturar(SDL_Surface* imagem);

@@ -246,7 +246,7 @@ TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
         ASSERT_TRUE(programa.esperar_saida("PAINEL1" + linha_do_painel(porta), 10))
             << porta << "\n" << programa.saida();
     }
-    // ... and the panel lists them (the radar presents the window every frame).
+    // ... and the panel lists them (the sweep presents what it drew).
     EXPECT_TRUE(programa.esperar_tela(
         [&](const captura& c) { return linhas_do_painel().diferencas(c) > 400; }, 3));
     EXPECT_EQ(regiao_do_fundo(imagem_do_programa("bin/A0033.bin"), cabecalho).diferencas(programa.capturar()), 0)

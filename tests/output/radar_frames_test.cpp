@@ -16,6 +16,7 @@
 
 #include "monitor/tables.h"
 #include "output/radar.h"
+#include "output/radar_support.h"
 #include "common/text.h"
 #include "shell/toolkit.h"
 #include "support/test_support.h"
@@ -214,6 +215,96 @@ TEST_F(RadarMapa, PassagemDesenhaSoAsLinhasVivasESoltaATabela) {
     ASSERT_TRUE(trava_banco_volatil.try_lock());
     trava_banco_volatil.unlock();
     esvaziar_banco_volatil();
+}
+
+// ---- Frames against the way they used to be drawn ---------------------------
+
+using pixels_da_tela = std::vector<Uint32>;
+
+pixels_da_tela pixels_de(const SDL_Surface* s) {
+    if (s == nullptr) return {};
+    const auto* p = static_cast<const Uint32*>(s->pixels);
+    return pixels_da_tela(p, p + s->w * s->h);
+}
+
+pixels_da_tela capturar_tela() { return pixels_de(screen); }
+
+void restaurar_tela(const pixels_da_tela& tela) {
+    std::copy(tela.begin(), tela.end(), static_cast<Uint32*>(screen->pixels));
+}
+
+// Every pixel differs from its neighbours, so any rounding or area drawn
+// differently shows.
+void pintar_ruido() {
+    Uint32 x = 2463534242u;
+    auto* p = static_cast<Uint32*>(screen->pixels);
+    for (int i = 0; i < screen->w * screen->h; ++i) {
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+        p[i] = x & 0x00ffffff;
+    }
+}
+
+// Each frame is drawn both ways from the same window and snapshot; the new
+// one must leave every pixel and the snapshot as the old one did, and
+// present every pixel it changed.
+void comparar_quadros(const imagens_do_radar& novas, const radar_antigo::imagens& antigas,
+                      double angulo, bool com_marcadores) {
+    pixels_da_tela antes = capturar_tela();
+    SDL_Surface* copia_antes = locais_copia ? flip_surface(locais_copia, FLIP_NORMAL) : nullptr;
+    radar_antigo::quadro(antigas, angulo, com_marcadores);
+    pixels_da_tela esperado = capturar_tela();
+    SDL_Surface* copia_esperada = locais_copia;
+    locais_copia = copia_antes;
+    restaurar_tela(antes);
+    desenhar_quadro_do_radar(novas, angulo, com_marcadores);
+    pixels_da_tela obtido = capturar_tela();
+    const SDL_Rect a = ultima_area_apresentada;
+    int diferentes = 0, fora_da_area = 0;
+    for (int i = 0; i < screen->w * screen->h; ++i) {
+        diferentes += obtido[i] != esperado[i];
+        int x = i % screen->w, y = i / screen->w;
+        bool na_area = x >= a.x && x < a.x + a.w && y >= a.y && y < a.y + a.h;
+        fora_da_area += obtido[i] != antes[i] && !na_area;
+    }
+    EXPECT_EQ(diferentes, 0) << "angle " << angulo << (com_marcadores ? " with markers" : "");
+    EXPECT_EQ(fora_da_area, 0) << "changed but not presented, angle " << angulo;
+    EXPECT_EQ(pixels_de(locais_copia), pixels_de(copia_esperada)) << "the snapshot";
+    SDL_FreeSurface(copia_esperada);
+}
+
+TEST_F(RadarMapa, QuadrosIguaisAosDesenhadosComoAntesPixelAPixel) {
+    esvaziar_banco_volatil();
+    limite_conexoes_volatil = 3;
+    add_conexao_a_banco_valatil("40000", "203.0.113.7", "443", "curl", "USA", "300", "200");
+    add_conexao_a_banco_valatil("40001", "198.51.100.9", "22", "ssh", "NoID", "0", "0");
+    add_conexao_a_banco_valatil("40002", "192.168.0.9", "80", "wget", "LAN", "252", "421");
+    imagens_do_radar novas = carregar_imagens_do_radar();
+    radar_antigo::imagens antigas = radar_antigo::carregar();
+    SDL_FreeSurface(locais_copia);
+    locais_copia = nullptr;
+    pintar_ruido();
+    // Before the first snapshot, the frame that takes it, after it, and a
+    // frame that replaces it.
+    for (double angulo : {40.2, 43.2, 46.2}) comparar_quadros(novas, antigas, angulo, false);
+    comparar_quadros(novas, antigas, 49.2, true);
+    for (double angulo : {90.0, 181.2}) comparar_quadros(novas, antigas, angulo, false);
+    comparar_quadros(novas, antigas, 270.0, true);
+    comparar_quadros(novas, antigas, 357.0, false);
+    radar_antigo::liberar(antigas);
+    liberar_imagens_do_radar(novas);
+    esvaziar_banco_volatil();
+}
+
+// The counter's text is drawn without presenting: the frame after it shows the
+// whole window, the next ones only what the radar changed.
+TEST_F(RadarMapa, ContadorApareceNoQuadroSeguinte) {
+    imagens_do_radar novas = carregar_imagens_do_radar();
+    mostar_dysplay_loop(5);
+    desenhar_quadro_do_radar(novas, 3.0, false);
+    EXPECT_EQ(ultima_area_apresentada.w * ultima_area_apresentada.h, screen->w * screen->h);
+    desenhar_quadro_do_radar(novas, 6.0, false);
+    EXPECT_LT(ultima_area_apresentada.w * ultima_area_apresentada.h, screen->w * screen->h);
+    liberar_imagens_do_radar(novas);
 }
 
 // ---- The thread --------------------------------------------------------------
