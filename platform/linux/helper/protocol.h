@@ -28,7 +28,7 @@ constexpr uint64_t maximo_de_sockets = maximo_conexoes_tcp;
 constexpr uint64_t maior_pid = 0x7fffffff;
 constexpr std::size_t largura_do_nome = 256;     // the name sent: at most 255 bytes
 constexpr std::size_t largura_do_caminho = 4096; // the path sent: at most 4095 bytes
-constexpr int limite_de_mensagem_ms = 10000;
+constexpr int limite_de_mensagem_ms = 5000;
 
 enum class leitura { certa, fim, errada };
 
