@@ -142,7 +142,7 @@ TEST(Ajudante, EntradaMalformadaOuCortadaTerminaComErroSemTravar) {
         EXPECT_EQ(status, entrada.empty() ? 0 : 2) << entrada.substr(0, 40);
     }
     std::mt19937 sorteio(23);
-    for (int i = 0; i < 1200; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         std::string entrada = validos[sorteio() % 4] + validos[sorteio() % 4];
         int mudancas = 1 + static_cast<int>(sorteio() % 3);
         for (int m = 0; m < mudancas; ++m) {

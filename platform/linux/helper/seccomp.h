@@ -5,8 +5,8 @@
 
 namespace plataforma::ajudante {
 
-// True when the filter is in place, or when this processor's calls are not
-// known here (the filter is then left out).
+// True when the filter is in place, or when it is left out: this processor's
+// calls are not known here, or the build is a sanitizer's.
 bool filtrar_chamadas_ao_sistema();
 
 }  // namespace plataforma::ajudante
