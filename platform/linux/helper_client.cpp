@@ -111,12 +111,12 @@ void iniciar() {
     }
     pid_t filho = fork();
     if (filho == 0) executar_o_ajudante(par[1], aviso[1]);
+    int erro = filho < 0 ? errno : 0;
     close(par[1]);
     close(aviso[1]);
     soquete = par[0];
     pid_do_ajudante = filho > 0 ? filho : 0;
     // The pipe closes on a successful exec; otherwise it carries the error.
-    int erro = filho < 0 ? errno : 0;
     ssize_t lidos = 0;
     while (filho > 0 && (lidos = read(aviso[0], &erro, sizeof erro)) < 0 && errno == EINTR) {
     }
