@@ -1,6 +1,7 @@
 # Installing Quorvex like a desktop program on Linux: `cmake --install` and the
 # Debian package made by CPack (scripts/package.sh).
-#   <prefix>/lib/quorvex        the program and its run folder: bin/, fontes/, config.xml
+#   <prefix>/lib/quorvex        the program and its run folder: bin/, fontes/, config.xml,
+#                               and quorvex-helper, the one part that may hold capabilities
 #   <prefix>/bin/quorvex        the launcher that starts the program from there
 #   <prefix>/share/applications the desktop entry
 #   <prefix>/share/icons/hicolor the icon at 48, 128 and 256 pixels
