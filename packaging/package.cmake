@@ -1,6 +1,7 @@
 # Installing Quorvex like a desktop program on Linux: `cmake --install` and the
 # Debian package made by CPack (scripts/package.sh).
-#   <prefix>/lib/quorvex        the program and its run folder: bin/, fontes/, config.xml
+#   <prefix>/lib/quorvex        the program and its run folder: bin/, fontes/, config.xml,
+#                               and quorvex-helper, the one part that may hold capabilities
 #   <prefix>/bin/quorvex        the launcher that starts the program from there
 #   <prefix>/share/applications the desktop entry
 #   <prefix>/share/icons/hicolor the icon at 48, 128 and 256 pixels
@@ -59,6 +60,10 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 install(TARGETS quorvex RUNTIME DESTINATION ${PASTA_DE_EXECUCAO})
+# ---- the helper that alone may hold capabilities -------------------------------
+# Shipped 0755 root:root like any program; the postinst gives it to the group
+# quorvex, mode 0750, and its capabilities when the administrator allows them.
+install(TARGETS quorvex_helper RUNTIME DESTINATION ${PASTA_DE_EXECUCAO})
 install(DIRECTORY ${CMAKE_BINARY_DIR}/bin DESTINATION ${PASTA_DE_EXECUCAO}
   FILES_MATCHING PATTERN "A00[0-9][0-9].bin")
 install(FILES ${CMAKE_SOURCE_DIR}/config.xml DESTINATION ${PASTA_DE_EXECUCAO})
@@ -107,13 +112,19 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.brellstad.com")
 # By Debian package name: the C and C++ run-time, SDL 1.2 and its image, font
-# and drawing libraries, c-ares for the host names, libcap (and setcap for the
-# postinst), the fonts that fontes/ links to, a dialog program, and xdg-open
+# and drawing libraries, c-ares for the host names, libcap for the helper (and
+# setcap for the postinst), the fonts that fontes/ links to, a dialog program, and xdg-open
 # for reports and web pages.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "libc6, libgcc-s1, libstdc++6, libsdl1.2debian, libsdl-image1.2, libsdl-ttf2.0-0, \
 libsdl-gfx1.2-5, libc-ares2, libcap2, libcap2-bin, fonts-dejavu-core, fonts-dejavu-extra, \
 fonts-liberation, zenity | x11-utils, xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PACOTE_DIR}/postinst)
+# ---- who may name every user's processes (debconf, the group quorvex) ----------
+# The question in English with its Portuguese translation (templates), asked by
+# config; the postinst applies the answer and postrm forgets it on purge.
+# debconf for the question, adduser for the group, libcap2-bin for setcap.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "${CPACK_DEBIAN_PACKAGE_DEPENDS}, debconf (>= 0.5) | debconf-2.0, adduser")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+  ${PACOTE_DIR}/config ${PACOTE_DIR}/templates ${PACOTE_DIR}/postinst ${PACOTE_DIR}/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

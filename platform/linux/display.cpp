@@ -1,5 +1,6 @@
 #include <cstdlib>
 
+#include "platform/linux/child_environment.h"
 #include "platform/platform.h"
 
 namespace plataforma {
@@ -9,7 +10,7 @@ bool escolher_tela() {
     if (driver && driver[0]) return true;
     const char* tela = std::getenv("DISPLAY");
     if (!(tela && tela[0])) return false;
-    setenv("SDL_VIDEODRIVER", "x11", 1);
+    filhos::definir_para_o_sdl("SDL_VIDEODRIVER", "x11");
     return true;
 }
 

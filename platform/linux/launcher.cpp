@@ -1,5 +1,6 @@
 // Starting other programs on Linux: detached (double fork, own session), no
-// shell in between, output discarded, never waited for.
+// shell in between, output discarded, never waited for; with the user's
+// environment and none of the program's descriptors.
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,15 +9,15 @@
 #include <csignal>
 #include <cstdlib>
 
-#include "platform/linux/privileges.h"
+#include "platform/linux/child_environment.h"
 #include "platform/platform.h"
 
 namespace plataforma {
 namespace {
 
 [[noreturn]] void executar_neto(const char* const argumentos[], const char* pasta,
-                                int aviso_de_falha) {
-    privilegios::largar_no_filho();
+                                char* const* ambiente, int aviso_de_falha) {
+    filhos::nao_herdar_descritores();
     int nulo = open("/dev/null", O_RDWR);
     if (nulo >= 0) {
         dup2(nulo, 0);
@@ -28,7 +29,7 @@ namespace {
         (void)!write(aviso_de_falha, &erro, sizeof erro);
         _exit(127);
     }
-    execvp(argumentos[0], const_cast<char* const*>(argumentos));
+    execvpe(argumentos[0], const_cast<char* const*>(argumentos), ambiente);
     int erro = errno;
     (void)!write(aviso_de_falha, &erro, sizeof erro);
     _exit(127);
@@ -40,6 +41,8 @@ int lancar_programa(const char* const argumentos[], const char* pasta) {
     if (argumentos == nullptr || argumentos[0] == nullptr) return -1;
     // The pipe closes on a successful exec, so reading it tells whether the
     // program started without waiting for the program itself.
+    std::vector<char*> guarda;
+    char* const* ambiente = filhos::ambiente_do_usuario(guarda);
     int aviso[2];
     if (pipe2(aviso, O_CLOEXEC) != 0) return -1;
     pid_t filho = fork();
@@ -51,7 +54,7 @@ int lancar_programa(const char* const argumentos[], const char* pasta) {
     if (filho == 0) {
         close(aviso[0]);
         setsid();
-        if (fork() == 0) executar_neto(argumentos, pasta, aviso[1]);
+        if (fork() == 0) executar_neto(argumentos, pasta, ambiente, aviso[1]);
         _exit(0);
     }
     close(aviso[1]);

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/linux/privileges.h"
+#include "platform/linux/child_environment.h"
 #include "platform/platform.h"
 #include "platform/shared/internal.h"
 
@@ -23,15 +23,17 @@ bool ha_tela() {
 // Runs a dialog program and waits for the user to close it. False when the
 // program could not run.
 bool mostrar_dialogo(const char* const argumentos[]) {
+    std::vector<char*> guarda;
+    char* const* ambiente = filhos::ambiente_do_usuario(guarda);
     pid_t filho = fork();
     if (filho < 0) return false;
     if (filho == 0) {
-        privilegios::largar_no_filho();
+        filhos::nao_herdar_descritores();
         // The dialog's own complaints (no display, theme warnings) are not the
         // user's message: it has already been written on standard error.
         int nulo = open("/dev/null", O_WRONLY);
         if (nulo >= 0) dup2(nulo, 2);
-        execvp(argumentos[0], const_cast<char* const*>(argumentos));
+        execvpe(argumentos[0], const_cast<char* const*>(argumentos), ambiente);
         _exit(127);
     }
     int status = 0;

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdio>
 
-#include "platform/linux/privileges.h"
 #include "platform/linux/proc_parsers.h"
 #include "platform/platform.h"
 
@@ -261,12 +260,8 @@ void resolver(const diag::socket_tcp* sockets, int32_t* pids, int n) {
     for (int i = 0; i < n; ++i) {
         if (sockets[i].inode) tomar_do_cache(atual, anterior, sockets[i].inode, agora);
     }
-    {
-        // Other users' descriptors can be read only with the capabilities raised.
-        privilegios::leitura_de_processos leitura;
-        verificar_alguns(atual, sockets, n);
-        if (num_procurados > 0) procurar_donos(atual, sockets, n);
-    }
+    verificar_alguns(atual, sockets, n);
+    if (num_procurados > 0) procurar_donos(atual, sockets, n);
     if (num_procurados > 0) desistir_dos_nao_achados(agora);
     for (int i = 0; i < n; ++i) {
         const dono* d = sockets[i].inode ? atual.achar(sockets[i].inode) : nullptr;

@@ -11,7 +11,8 @@ namespace plataforma::donos {
 
 // The owner of each of the `n` sockets of one reading into `pids` (0 where
 // it cannot be read: a socket held in another namespace, by the kernel, or by
-// another user's process when not running as root).
+// another user's process without the rights to read its descriptors, which
+// the helper holds and raises around this call).
 //
 // Per reading: cached owners are taken as they are, and a few of them (all of
 // them within about twenty readings) are checked against the descriptor they

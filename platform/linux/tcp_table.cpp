@@ -7,6 +7,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/linux/helper_client.h"
 #include "platform/linux/sock_diag.h"
 #include "platform/linux/socket_owners.h"
 #include "platform/platform.h"
@@ -52,7 +53,7 @@ int ler_tabela_tcp(conexao_tcp* linhas, int capacidade) {
     if (total < 0) return -1;
     int n = std::min(total, maximo_conexoes_tcp);
     std::sort(sockets, sockets + n, vem_antes);
-    donos::resolver(sockets, pids, n);
+    if (!ajudante::pedir_donos(sockets, pids, n)) donos::resolver(sockets, pids, n);
     int escritas = std::min(n, capacidade);
     for (int i = 0; i < escritas; ++i) {
         const diag::socket_tcp& s = sockets[i];
@@ -68,6 +69,7 @@ void usar_segunda_via_da_tabela(bool usar) { netlink_recusado = usar; }
 
 void esquecer_donos_das_conexoes() {
     std::lock_guard<std::mutex> guarda(trava_da_leitura);
+    ajudante::pedir_esquecimento();
     donos::esquecer();
 }
 

@@ -1,20 +1,23 @@
 // The package installed as a user meets it: unpacked into a temporary root,
-// the capabilities set on the program as the postinst sets them, and the
-// program started through its launcher by an ordinary user, in this private
-// network, on a virtual display. It must name another user's process, hold
-// its capabilities only as permitted, pass none to the programs it starts,
-// write nothing into its run folder, and still refuse a settings path that
-// the user cannot read.
+// the helper given to its group and its capabilities as the postinst does on a
+// yes, and the program started through its launcher by an ordinary user, in
+// this private network, on a virtual display. A member of the group names
+// root's process while the program holds no capability on any thread; a user
+// outside the group gets "None", a whole report and one line saying why. The
+// programs it starts get no capability, none of its descriptors and the
+// user's own environment; nothing is written into the run folder.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/auxv.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -27,22 +30,25 @@ namespace {
 using pacote::aspas;
 using pacote::rodar;
 
-constexpr uid_t usuario = 64101;        // runs Quorvex
-constexpr uid_t outro_usuario = 64102;  // owns the connection Quorvex must name
+constexpr uid_t usuario = 64101;  // runs Quorvex
+constexpr gid_t grupo = 64150;    // the group quorvex of this root
 
 // The two capabilities as /proc/<pid>/status shows a set of them:
 // cap_dac_read_search (2) and cap_sys_ptrace (19).
 constexpr const char* as_duas = "0000000000080004";
 constexpr const char* nenhuma = "0000000000000000";
 
-std::string como(uid_t uid) {
+// The user, in the group quorvex or in no group but their own.
+std::string como(uid_t uid, bool no_grupo = false) {
     std::string id = std::to_string(uid);
-    return "/usr/bin/setpriv --reuid=" + id + " --regid=" + id + " --clear-groups --inh-caps=-all";
+    return "/usr/bin/setpriv --reuid=" + id + " --regid=" + id +
+           (no_grupo ? " --groups=" + std::to_string(grupo) : std::string(" --clear-groups")) +
+           " --inh-caps=-all";
 }
 
-std::vector<std::string> como_argumentos(uid_t uid) {
+std::vector<std::string> como_argumentos(uid_t uid, bool no_grupo = false) {
     std::vector<std::string> argumentos;
-    std::istringstream partes(como(uid));
+    std::istringstream partes(como(uid, no_grupo));
     for (std::string parte; partes >> parte;) argumentos.push_back(parte);
     return argumentos;
 }
@@ -98,22 +104,17 @@ private:
     std::string tentadas_;
 };
 
-// The other user's process and its connection, for the life of the object.
-class ConexaoDeOutroUsuario {
+// Root's process and its connection, for the life of the object.
+class ConexaoDoRoot {
 public:
-    explicit ConexaoDeOutroUsuario(const std::string& programa) {
+    explicit ConexaoDoRoot(const std::string& programa) {
         int saida[2];
         if (pipe(saida) != 0) return;
         pid_ = fork();
         if (pid_ == 0) {
             dup2(saida[1], 1);
             close(saida[0]);
-            std::vector<std::string> argumentos = como_argumentos(outro_usuario);
-            argumentos.push_back(programa);
-            std::vector<char*> argv;
-            for (auto& a : argumentos) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
+            execl(programa.c_str(), programa.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
         close(saida[1]);
@@ -124,12 +125,11 @@ public:
         close(saida[0]);
         std::istringstream(linha) >> porta_servidor >> porta_cliente;
     }
-    ~ConexaoDeOutroUsuario() {
+    ~ConexaoDoRoot() {
         if (pid_ <= 0) return;
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
-    pid_t pid() const { return pid_; }
     int porta_servidor = 0;
     int porta_cliente = 0;
 
@@ -145,13 +145,11 @@ std::string configuracao_com_relatorio() {
            "<filtro>0</filtro>\n</quorvex>\n";
 }
 
-// The capability sets of every thread of process `pid` (but the task folder
-// `exceto`), one line per thread.
-std::vector<std::string> capacidades_das_threads(pid_t pid, const std::string& exceto = "") {
+// The capability sets of every thread of process `pid`, one line per thread.
+std::vector<std::string> capacidades_das_threads(pid_t pid) {
     std::vector<std::string> linhas;
     std::error_code erro;
     for (const auto& t : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", erro)) {
-        if (t.path().string() == exceto) continue;
         std::string status = "\n" + teste::ler_arquivo(t.path().string() + "/status");
         linhas.push_back("Prm " + campo_de_status(status, "CapPrm") + " Eff " + campo_de_status(status, "CapEff") +
                          " Inh " + campo_de_status(status, "CapInh") + " Amb " + campo_de_status(status, "CapAmb"));
@@ -159,14 +157,38 @@ std::vector<std::string> capacidades_das_threads(pid_t pid, const std::string& e
     return linhas;
 }
 
-const std::string so_permitidas =
-    std::string("Prm ") + as_duas + " Eff " + nenhuma + " Inh " + nenhuma + " Amb " + nenhuma;
+const std::string nenhuma_em_nada =
+    std::string("Prm ") + nenhuma + " Eff " + nenhuma + " Inh " + nenhuma + " Amb " + nenhuma;
+
+// The helper among process `pid`'s children (each thread's list); 0 when none.
+pid_t ajudante_de(pid_t pid) {
+    std::error_code erro;
+    for (const auto& t : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", erro)) {
+        std::istringstream lista(teste::ler_arquivo(t.path().string() + "/children"));
+        for (pid_t filho; lista >> filho;) {
+            if (teste::ler_arquivo("/proc/" + std::to_string(filho) + "/comm") == "quorvex-helper\n") return filho;
+        }
+    }
+    return 0;
+}
+
+// AT_SECURE of a process's auxiliary vector: the loader then ignores the
+// environment's library settings.
+long at_secure(pid_t pid) {
+    std::string auxv = teste::ler_arquivo("/proc/" + std::to_string(pid) + "/auxv");
+    for (std::size_t p = 0; p + 2 * sizeof(long) <= auxv.size(); p += 2 * sizeof(long)) {
+        long par[2];
+        std::memcpy(par, auxv.data() + p, sizeof par);
+        if (par[0] == AT_SECURE) return par[1];
+    }
+    return -1;
+}
 
 class PacoteInstalado : public ::testing::Test {
 protected:
     std::unique_ptr<PastaComCapacidades> raiz;
     std::unique_ptr<pacote::Pacote> deb;
-    std::string programa, lancador, pasta_de_execucao;
+    std::string ajudante, lancador, pasta_de_execucao, dono;
 
     void SetUp() override {
         if (geteuid() != 0)
@@ -177,131 +199,112 @@ protected:
         raiz = std::make_unique<PastaComCapacidades>();
         if (raiz->caminho().empty())
             GTEST_SKIP() << "file capabilities do not take effect here (tried" << raiz->tentadas()
-                         << "): the installed program cannot be tested with them";
+                         << "): the installed helper cannot be tested with them";
         deb = std::make_unique<pacote::Pacote>();
         ASSERT_FALSE(deb->arquivo().empty()) << deb->relatorio();
         ASSERT_TRUE(deb->extrair(raiz->caminho()));
         ASSERT_TRUE(pacote::ligar_fontes_do_sistema(raiz->caminho()));
         pasta_de_execucao = raiz->caminho() + pacote::pasta_de_execucao;
-        programa = pasta_de_execucao + "/quorvex";
+        ajudante = pasta_de_execucao + "/quorvex-helper";
         lancador = raiz->caminho() + pacote::lancador;
-        dar_capacidades();
+        // As the postinst does on a yes: the helper is the group's, then gets its capabilities.
+        ASSERT_EQ(chown(ajudante.c_str(), 0, grupo), 0);
+        ASSERT_EQ(chmod(ajudante.c_str(), 0750), 0);
+        ASSERT_EQ(rodar("setcap cap_sys_ptrace,cap_dac_read_search=p " + aspas(ajudante)).status, 0);
+        dono = raiz->caminho() + "/dono_de_conexao";
+        std::filesystem::copy_file(DONO_DE_CONEXAO, dono);
+        chmod(dono.c_str(), 0755);
     }
 
-    // As the postinst does.
-    void dar_capacidades() {
-        ASSERT_EQ(rodar("setcap cap_sys_ptrace,cap_dac_read_search=p " + aspas(programa)).status, 0);
-        ASSERT_TRUE(tem(rodar("getcap " + aspas(programa)).saida, "cap_dac_read_search,cap_sys_ptrace=p"));
-    }
-
-    void dar_ao_usuario(const std::string& caminho) {
+    // The program started by the user through the launcher, in the group or not.
+    void iniciar(e2e::Programa& quorvex, bool no_grupo) {
+        quorvex.configurar(configuracao_com_relatorio());
+        // The stand-in for xdg-open records what it inherited.
+        teste::escrever_arquivo(quorvex.casa() + "/substitutos/xdg-open",
+                                "#!/bin/sh\n"
+                                "printf '%s|%s|%s\\n' \"$PWD\" xdg-open \"$*\" >> \"$HOME/lancados.txt\"\n"
+                                "grep '^Cap' /proc/$$/status >> \"$HOME/herdado.txt\"\n"
+                                "env | grep '^SDL_' >> \"$HOME/herdado.txt\"\n"
+                                "ls -l /proc/$$/fd/ >> \"$HOME/herdado.txt\"\n");
         ASSERT_EQ(rodar("chown -R " + std::to_string(usuario) + ":" + std::to_string(usuario) + " " +
-                        aspas(caminho)).status, 0);
+                        aspas(quorvex.casa())).status, 0);
+        std::vector<std::string> comando = como_argumentos(usuario, no_grupo);
+        comando.push_back(lancador);
+        quorvex.usar_comando(comando, "/");
+        ASSERT_TRUE(quorvex.iniciar()) << quorvex.diagnostico_do_inicio();
+        ASSERT_TRUE(quorvex.esperar_fundo("bin/A0039.bin"));
+    }
+
+    // A scan until its report, every thread of the program sampled meanwhile.
+    void escanear(e2e::Programa& quorvex, const std::string& linha_do_painel) {
+        quorvex.clicar(70, 80);
+        EXPECT_TRUE(quorvex.esperar_saida(linha_do_painel, 10)) << quorvex.saida();
+        for (int amostras = 0; quorvex.relatorios().empty() && amostras < 3000; ++amostras) {
+            for (const std::string& l : capacidades_das_threads(quorvex.pid())) ASSERT_EQ(l, nenhuma_em_nada);
+            usleep(10000);
+        }
+        ASSERT_TRUE(quorvex.esperar_relatorio(30));
+        ASSERT_EQ(quorvex.relatorios().size(), 1u);
     }
 };
 
-TEST_F(PacoteInstalado, UsuarioComumVeNoPainelENoRelatorioOProcessoDeOutroUsuario) {
-    std::string dono = raiz->caminho() + "/dono_de_conexao";
-    std::filesystem::copy_file(DONO_DE_CONEXAO, dono);
-    chmod(dono.c_str(), 0755);
-    ConexaoDeOutroUsuario conexao(dono);
+TEST_F(PacoteInstalado, MembroDoGrupoNomeiaOProcessoDoRootSemQueOProgramaTenhaCapacidades) {
+    EXPECT_EQ(rodar("getcap -r " + aspas(pasta_de_execucao)).saida,
+              ajudante + " cap_dac_read_search,cap_sys_ptrace=p\n") << "the helper alone holds any";
+    ConexaoDoRoot conexao(dono);
     ASSERT_GT(conexao.porta_servidor, 0);
-
     e2e::Programa quorvex;
-    quorvex.configurar(configuracao_com_relatorio());
-    // The stand-in for xdg-open records the capabilities it was started with.
-    teste::escrever_arquivo(quorvex.casa() + "/substitutos/xdg-open",
-                            "#!/bin/sh\n"
-                            "printf '%s|%s|%s\\n' \"$PWD\" xdg-open \"$*\" >> \"$HOME/lancados.txt\"\n"
-                            "grep '^Cap' /proc/$$/status >> \"$HOME/capacidades.txt\"\n");
-    dar_ao_usuario(quorvex.casa());
-    std::vector<std::string> comando = como_argumentos(usuario);
-    comando.push_back(lancador);
-    quorvex.usar_comando(comando, "/");
     auto antes = pacote::inventario(pasta_de_execucao);
+    iniciar(quorvex, true);
 
-    ASSERT_TRUE(quorvex.iniciar()) << quorvex.diagnostico_do_inicio();
-    ASSERT_TRUE(quorvex.esperar_fundo("bin/A0039.bin"));
-    for (const std::string& linha : capacidades_das_threads(quorvex.pid()))
-        EXPECT_EQ(linha, so_permitidas) << "idle";
-
-    quorvex.clicar(70, 80);
-    std::string linha = "PAINEL1:127.0.0.1:" + std::to_string(conexao.porta_servidor) + " dono_de_conexao Localhost\n";
-    EXPECT_TRUE(quorvex.esperar_saida(linha, 10)) << quorvex.saida();
-
-    // Until the scan ends, the threads' capabilities are sampled: only the
-    // main thread, which reads /proc, ever holds them as effective, and only
-    // for moments of its readings.
-    int amostras = 0, elevadas = 0;
-    const std::string principal = "/proc/" + std::to_string(quorvex.pid()) + "/task/" + std::to_string(quorvex.pid());
-    while (quorvex.relatorios().empty() && amostras < 3000) {
-        for (const std::string& l : capacidades_das_threads(quorvex.pid(), principal)) EXPECT_EQ(l, so_permitidas);
-        std::string status = "\n" + teste::ler_arquivo(principal + "/status");
-        elevadas += campo_de_status(status, "CapEff") == as_duas ? 1 : 0;
-        EXPECT_EQ(campo_de_status(status, "CapPrm"), as_duas);
-        ++amostras;
-        usleep(10000);
-    }
-    std::printf("main thread's capabilities effective in %d of %d samples during the scan\n", elevadas, amostras);
-    EXPECT_LT(elevadas * 4, amostras);
-    ASSERT_TRUE(quorvex.esperar_relatorio(30));
-    ASSERT_EQ(quorvex.relatorios().size(), 1u);
+    escanear(quorvex, "PAINEL1:127.0.0.1:" + std::to_string(conexao.porta_servidor) + " dono_de_conexao Localhost\n");
     std::string relatorio = teste::ler_arquivo(quorvex.relatorios()[0]);
     EXPECT_TRUE(tem(relatorio, "Remoto 127.0.0.1 : " + std::to_string(conexao.porta_cliente) + "<"));
     EXPECT_TRUE(tem(relatorio, ">dono_de_conexao<")) << relatorio;
     EXPECT_TRUE(tem(relatorio, ">" + dono + "<")) << "the executable's path";
 
-    // The report is opened by a program that holds no capability at all.
-    std::string capacidades;
+    // The helper, the program's child, with its two capabilities permitted and
+    // the loader's secure mode.
+    pid_t pid_do_ajudante = ajudante_de(quorvex.pid());
+    ASSERT_GT(pid_do_ajudante, 0);
+    std::string status = "\n" + teste::ler_arquivo("/proc/" + std::to_string(pid_do_ajudante) + "/status");
+    EXPECT_EQ(campo_de_status(status, "CapPrm"), as_duas);
+    EXPECT_EQ(campo_de_status(status, "CapInh"), nenhuma);
+    EXPECT_EQ(at_secure(pid_do_ajudante), 1);
+
+    // The report is opened by a program that holds no capability, none of the
+    // program's descriptors (its fonts), and not the video driver the program
+    // chose for itself where the user had chosen none.
+    std::string herdado;
     ASSERT_TRUE(teste::esperar_ate([&] {
-        capacidades = teste::ler_arquivo(quorvex.casa() + "/capacidades.txt");
-        return tem(capacidades, "CapAmb");
+        herdado = teste::ler_arquivo(quorvex.casa() + "/herdado.txt");
+        return tem(herdado, "total");
     })) << "xdg-open was not started";
     for (const char* conjunto : {"CapInh", "CapPrm", "CapEff", "CapAmb"})
-        EXPECT_EQ(campo_de_status("\n" + capacidades, conjunto), nenhuma) << conjunto << "\n" << capacidades;
+        EXPECT_EQ(campo_de_status("\n" + herdado, conjunto), nenhuma) << conjunto << "\n" << herdado;
+    EXPECT_FALSE(tem(herdado, "SDL_VIDEODRIVER")) << herdado;
+    EXPECT_FALSE(tem(herdado, ".ttf")) << herdado;
 
     quorvex.pedir_fechamento();
     EXPECT_EQ(quorvex.esperar_fim(5), 1);
+    EXPECT_FALSE(tem(teste::ler_arquivo(quorvex.casa() + "/erros.txt"), "ajudante"));
     EXPECT_EQ(pacote::inventario(pasta_de_execucao), antes) << "nothing is written into the run folder";
 }
 
-// A settings folder or file the user cannot read is refused with the
-// capabilities set exactly as without them: the files are opened with the
-// user's own rights.
-TEST_F(PacoteInstalado, ConfiguracaoQueOUsuarioNaoPodeLerContinuaRecusada) {
-    struct caso {
-        mode_t modo_da_pasta;
-        const char* recusa;
-    };
-    const caso casos[] = {{0700, "ERRO LOCAL APP DATA"}, {0755, "Erro ao abrir o arquivo c"}};
-    for (const caso& c : casos) {
-        teste::PastaTemporaria casa, dados;
-        chmod(dados.caminho().c_str(), 0755);
-        dar_ao_usuario(casa.caminho());
-        // Settings of another user (root), valid, readable only by their owner.
-        std::string pasta = dados / "Quorvex";
-        teste::escrever_arquivo(pasta + "/config.xml", configuracao_com_relatorio());
-        chmod((pasta + "/config.xml").c_str(), 0600);
-        chmod(pasta.c_str(), c.modo_da_pasta);
-
-        auto rodar_como_usuario = [&] {
-            std::vector<std::string> comando = como_argumentos(usuario);
-            comando.push_back(lancador);
-            teste::resultado_processo r = teste::executar(
-                comando, "/",
-                {"HOME=" + casa.caminho(), "XDG_DATA_HOME=" + dados.caminho(), "DISPLAY=", "SDL_VIDEODRIVER=",
-                 "WAYLAND_DISPLAY="}, 30);
-            return std::make_pair(r.status, r.saida + r.erros);
-        };
-        auto com_capacidades = rodar_como_usuario();
-        EXPECT_EQ(com_capacidades.first, 1);
-        EXPECT_TRUE(tem(com_capacidades.second, c.recusa)) << com_capacidades.second;
-        EXPECT_FALSE(tem(com_capacidades.second, "precisa de uma tela")) << "the settings were read";
-
-        ASSERT_EQ(rodar("setcap -r " + aspas(programa)).status, 0);
-        EXPECT_EQ(rodar_como_usuario(), com_capacidades) << "the same as without the capabilities";
-        dar_capacidades();
-    }
+TEST_F(PacoteInstalado, ForaDoGrupoVeNoneUmRelatorioInteiroEOPorqueUmaVez) {
+    ConexaoDoRoot conexao(dono);
+    ASSERT_GT(conexao.porta_servidor, 0);
+    e2e::Programa quorvex;
+    iniciar(quorvex, false);
+    escanear(quorvex, "PAINEL1:127.0.0.1:" + std::to_string(conexao.porta_servidor) + " None Localhost\n");
+    EXPECT_EQ(ajudante_de(quorvex.pid()), 0);
+    quorvex.pedir_fechamento();
+    EXPECT_EQ(quorvex.esperar_fim(5), 1);
+    std::string erros = teste::ler_arquivo(quorvex.casa() + "/erros.txt");
+    std::size_t primeira = erros.find("sem o ajudante");
+    ASSERT_NE(primeira, std::string::npos) << erros;
+    EXPECT_TRUE(tem(erros, "sem permissao")) << erros;
+    EXPECT_EQ(erros.find("sem o ajudante", primeira + 1), std::string::npos) << "once";
 }
 
 }  // namespace
