@@ -83,6 +83,13 @@ void criar_timeout(int limite);
 // connection is processed. Answered and running addresses are left as they are.
 void antecipar_nome(const char* ip);
 
+// The name of `ip` as far as it is decided now, without waiting: true with
+// the name in `nome_dns` (kept to its end, as copiar_nome_dns does) or "NOID"
+// when the address has none or `janela_passou` (its connection's window of
+// `timeout_dns` has run out with the lookup still under way); false while the
+// lookup may still answer in time. Starts the lookup when none is known.
+bool nome_decidido(const char* ip, bool janela_passou, char* nome_dns, std::size_t largura);
+
 // The names of one scan: created when a scan starts, it empties the cache of
 // names; destroyed when the scan ends, it cancels the lookups still running
 // and stops the resolver, so no thread, socket or query outlives the scan.

@@ -18,7 +18,14 @@ enum resultado_da_varredura {
 
 // One sweep. A quit request or an Escape taken from the event queue in this
 // sweep ends it at once, before the reading, and is handed back to the caller.
+// New connections are recorded at the reading and listed once their names
+// are decided, by this sweep or a later one (see listar_conexoes_pendentes).
 resultado_da_varredura fazer_varredura();
+
+// Lists every new connection still waiting for its name, each once its name
+// is decided (at most `timeout_dns` from now): the end of a scan shows and
+// reports every connection it found.
+void listar_conexoes_pendentes();
 
 // The host name of a new connection's remote address, as the sweep finds it:
 // the bounded wait of capture/reverse_dns.h over `ip_remoto`; "NOID" when no

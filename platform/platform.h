@@ -214,6 +214,10 @@ enum class resposta_de_nome { pendente, com_nome, sem_nome };
 resposta_de_nome pedir_nome(const char* ip, unsigned janela_ms, char* destino,
                             std::size_t largura);
 
+// As pedir_nome, but never waits: what is known of `ip`'s name this moment.
+resposta_de_nome olhar_nome(const char* ip, unsigned janela_ms, char* destino,
+                            std::size_t largura);
+
 // Forgets every answer and cancels every lookup under way.
 void esquecer_nomes();
 

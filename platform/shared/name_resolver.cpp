@@ -399,10 +399,10 @@ void garantir_resolvedor() {
     thread_do_resolvedor.reset(new std::thread(corpo_do_resolvedor));
 }
 
-}  // namespace
-
-resposta_de_nome pedir_nome(const char* ip, unsigned janela_ms, char* destino,
-                            std::size_t largura) {
+// What pedir_nome and olhar_nome share; `esperar` lets an attempt that wants
+// the name wait a moment for a lookup under way.
+resposta_de_nome saber_nome(const char* ip, unsigned janela_ms, char* destino,
+                            std::size_t largura, bool esperar) {
     unsigned char endereco[4];
     if (!ler_endereco(ip, endereco)) return resposta_de_nome::sem_nome;
     std::lock_guard<std::mutex> ciclo(trava_do_ciclo);
@@ -417,11 +417,23 @@ resposta_de_nome pedir_nome(const char* ip, unsigned janela_ms, char* destino,
     }
     if (indice < 0) return resposta_de_nome::sem_nome;
     cache[indice].usada_em = agora;
-    if (destino != nullptr) {
+    if (destino != nullptr && esperar) {
         esperar_resposta(guarda, indice);
         expirar_se_passou(cache[indice], agora_ms());
     }
     return resposta_da_entrada(cache[indice], destino, largura);
+}
+
+}  // namespace
+
+resposta_de_nome pedir_nome(const char* ip, unsigned janela_ms, char* destino,
+                            std::size_t largura) {
+    return saber_nome(ip, janela_ms, destino, largura, true);
+}
+
+resposta_de_nome olhar_nome(const char* ip, unsigned janela_ms, char* destino,
+                            std::size_t largura) {
+    return saber_nome(ip, janela_ms, destino, largura, false);
 }
 
 void esquecer_nomes() {
