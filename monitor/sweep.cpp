@@ -177,7 +177,8 @@ void marcar_encerrada_no_painel(const char* hora) {
     copiar_celula(linha[PAI_HORA_DESCONEXAO], hora);
 }
 
-void listar_conexao(const conexao_pendente& p, const char* nome_dns) {
+// Whether the connection reached the panel.
+bool listar_conexao(const conexao_pendente& p, const char* nome_dns) {
     const campos_da_conexao& c = p.campos;
     texto_fixo<48> sufixo = extenc_ip(nome_dns);
     local_px = 0;
@@ -191,28 +192,32 @@ void listar_conexao(const conexao_pendente& p, const char* nome_dns) {
         verificar_conexoes_semelhantes_painel(c.ip_remoto, c.porta_remota, c.nome_processo, 0);
     // One that closed while its name was on its way is no longer live.
     if (!p.encerrada) guardar_na_tabela_viva(c, localidade, mapa_x, mapa_y);
-    if (semelhante) return;
+    if (semelhante) return false;
 
     add_banco_painel(p.hora, c.ip_local, c.porta_local, c.ip_remoto, c.porta_remota,
                      c.nome_processo, localidade, nome_dns, p.caminho_exe, p.rodada);
     if (p.encerrada) marcar_encerrada_no_painel(p.hora_do_encerramento);
     diagnostico(p.corrente == 0 ? "PAINEL1:%s:%s %s %s\n" : "PAINEL2:%s:%s %s %s\n",
                 c.ip_remoto, c.porta_remota, c.nome_processo, localidade.c_str());
-    exibir_painel(1);
+    return true;
 }
 
 // Lists the oldest waiting connections whose names are decided; stops at the
-// first still waiting, so the order of detection holds.
+// first still waiting, so the order of detection holds. The panel is redrawn
+// once for all of them: a hundred names whose window ends together would
+// otherwise cost a hundred redraws and hold the next reading.
 void listar_prontas() {
     char nome_dns[128];
+    bool no_painel = false;
     while (num_pendentes > 0) {
         conexao_pendente& p = pendente(0);
         bool janela_passou = relogio_da_varredura::now() >= p.fim_da_janela;
-        if (!nome_decidido(p.campos.ip_remoto, janela_passou, nome_dns, sizeof nome_dns)) return;
-        listar_conexao(p, nome_dns);
+        if (!nome_decidido(p.campos.ip_remoto, janela_passou, nome_dns, sizeof nome_dns)) break;
+        no_painel |= listar_conexao(p, nome_dns);
         primeira_pendente = (primeira_pendente + 1) % capacidade_de_pendentes;
         --num_pendentes;
     }
+    if (no_painel) exibir_painel(1);
 }
 
 // Lists every waiting connection, each as soon as its name is decided: at most

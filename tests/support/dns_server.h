@@ -1,7 +1,8 @@
 // A DNS server of our own on a loopback UDP port, for the resolver's tests and
 // benchmark: it answers reverse (PTR) queries as its rule says for each
-// address — with a name, with "no such name" (NXDOMAIN), never, or only once
-// the test releases the answer. Header-only so the benchmark can use it too.
+// address — with a name, with "no such name" (NXDOMAIN), never, only once
+// the test releases the answer, or with a name after a set delay.
+// Header-only so the benchmark can use it too.
 #pragma once
 #ifdef _WIN32
 #include <winsock2.h>
@@ -14,7 +15,9 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -47,11 +50,12 @@ inline void fechar_soquete_dns(soquete_dns s) { close(s); }
 struct rede_do_servidor_dns {};
 #endif
 
-enum class modo_dns { nome, sem_nome, mudo, reter };
+enum class modo_dns { nome, sem_nome, mudo, reter, atrasar };
 
 struct resposta_dns {
     modo_dns modo;
-    std::string nome;  // for nome, and for reter once released
+    std::string nome;   // for nome and atrasar, and for reter once released
+    int atraso_ms = 0;  // for atrasar
 };
 
 class ServidorDns {
@@ -108,11 +112,33 @@ public:
     }
 
 private:
+    using relogio = std::chrono::steady_clock;
+
     struct retida {
         std::string ip, nome;
         std::vector<uint8_t> consulta;
         sockaddr_in origem;
+        relogio::time_point quando;  // for a delayed answer
     };
+
+    // Sends the delayed answers whose time has come; the wait until the next.
+    int responder_atrasadas() {
+        std::lock_guard<std::mutex> guarda(trava_);
+        relogio::time_point agora = relogio::now();
+        int espera = 20;
+        std::vector<retida> ficam;
+        for (retida& r : atrasadas_) {
+            if (r.quando <= agora) {
+                responder(r.consulta, r.origem, r.nome, false);
+                continue;
+            }
+            auto falta = std::chrono::duration_cast<std::chrono::milliseconds>(r.quando - agora).count();
+            espera = std::min(espera, static_cast<int>(falta) + 1);
+            ficam.push_back(r);
+        }
+        atrasadas_.swap(ficam);
+        return espera;
+    }
 
     // "5.113.0.203.in-addr.arpa" -> "203.0.113.5"; "" for anything else.
     static std::string endereco_da_pergunta(const std::vector<std::string>& rotulos) {
@@ -175,7 +201,10 @@ private:
         ++por_ip_[ip];
         if (r.modo == modo_dns::nome) responder(consulta, origem, r.nome, false);
         if (r.modo == modo_dns::sem_nome) responder(consulta, origem, "", true);
-        if (r.modo == modo_dns::reter) retidas_.push_back({ip, r.nome, consulta, origem});
+        if (r.modo == modo_dns::reter) retidas_.push_back({ip, r.nome, consulta, origem, {}});
+        if (r.modo == modo_dns::atrasar)
+            atrasadas_.push_back({ip, r.nome, consulta, origem,
+                                  relogio::now() + std::chrono::milliseconds(r.atraso_ms)});
     }
 
     void servir() {
@@ -184,7 +213,8 @@ private:
             fd_set leitura;
             FD_ZERO(&leitura);
             FD_SET(socket_, &leitura);
-            timeval espera{0, 20000};
+            int espera_ms = responder_atrasadas();
+            timeval espera{0, espera_ms * 1000};
             if (select(static_cast<int>(socket_) + 1, &leitura, nullptr, nullptr, &espera) <= 0)
                 continue;
             sockaddr_in origem{};
@@ -207,6 +237,7 @@ private:
     int total_ = 0;
     std::map<std::string, int> por_ip_;
     std::vector<retida> retidas_;
+    std::vector<retida> atrasadas_;
     std::atomic<int> enviadas_{0};
 };
 
