@@ -197,7 +197,7 @@ identidade_processo identificar_processo(int32_t pid, char* nome, std::size_t la
 // ---- Reverse name resolution -----------------------------------------------
 // One asynchronous resolver for the whole program (c-ares, platform/shared/):
 // reverse (PTR) lookups of IPv4 addresses that follow the system's hosts file
-// and resolver configuration, any number in flight on one socket from one
+// and resolver configuration as they change, any number in flight on one socket from one
 // thread of its own, and a bounded cache of the answers. Nothing here waits
 // for the network. Any thread may call these functions.
 
