@@ -143,9 +143,9 @@ struct conexao_pendente {
     char hora_do_encerramento[48];
 };
 
-// Room for twice the connections of two full readings: more than the naming
-// windows of a scan can hold unless names are very slow and connections many,
-// and then the sweep waits for the oldest one's window.
+// Room for the new connections of two full readings (250 each): more than a
+// naming window holds unless connections come in hundreds a second, and then
+// the sweep waits for the oldest one's window to make room.
 constexpr int capacidade_de_pendentes = 512;
 conexao_pendente pendentes[capacidade_de_pendentes];
 int primeira_pendente = 0;
@@ -305,12 +305,21 @@ void procurar_encerradas(const leituras& l) {
 }
 
 // The pause before a reading, cut short by a request to end the program.
-// Names that come meanwhile list their connections at once.
+// Names that come meanwhile list their connections at once. The pause ends
+// `milissegundos` after the previous reading began, so the time a reading
+// takes (a burst of new connections) does not lower the rate of readings.
+relogio_da_varredura::time_point inicio_da_leitura_anterior;
+
 bool pausa_interrompida(int milissegundos) {
-    for (int passado = 0; passado < milissegundos; passado += 10) {
+    relogio_da_varredura::time_point agora = relogio_da_varredura::now();
+    relogio_da_varredura::time_point fim = agora + std::chrono::milliseconds(milissegundos);
+    if (rodada > 0)
+        fim = std::min(fim, inicio_da_leitura_anterior + std::chrono::milliseconds(milissegundos));
+    for (; agora < fim; agora = relogio_da_varredura::now()) {
         if (plataforma::encerramento_pedido()) return true;
         listar_prontas();
-        SDL_Delay(static_cast<Uint32>(std::min(10, milissegundos - passado)));
+        auto falta = std::chrono::duration_cast<std::chrono::milliseconds>(fim - agora).count();
+        SDL_Delay(static_cast<Uint32>(std::clamp<long long>(falta, 1, 10)));
     }
     return plataforma::encerramento_pedido();
 }
@@ -336,6 +345,7 @@ resultado_da_varredura fazer_varredura() {
     resultado_da_varredura resultado = evento_da_varredura(tirou, evento);
     if (resultado != VARREDURA_SEGUE) return resultado;
 
+    inicio_da_leitura_anterior = relogio_da_varredura::now();
     leituras l = ler_conexoes();
     procurar_novas(l);
     listar_prontas();

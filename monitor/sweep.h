@@ -5,7 +5,7 @@
 #include "common/text.h"
 
 extern int rodada;         // sweeps completed in the current scan
-extern int delay_netstat;  // pause at the start of every sweep, ms
+extern int delay_netstat;  // period of the readings: a sweep pauses until this long after the last began, ms
 
 // VARREDURA_ENCERRAMENTO: a request from outside to end the program (a signal)
 // was noted at the start of the sweep or during its pause.
