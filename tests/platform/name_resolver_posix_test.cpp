@@ -60,7 +60,7 @@ TEST(ResolverNomeDentro, NomeOficialDoArquivoComDnsMudo) {
 // The system's files as they are and as they change, each time followed:
 // the index of the hosts file (first line wins, IPv4-mapped lines, control
 // bytes shown as "?", a changed file read again), nsswitch.conf's actions and
-// order, and resolv.conf's "options use-vc".
+// order, and resolv.conf (a lookup under way goes on, "options use-vc").
 const char* const hosts_do_sistema =
     "::ffff:127.0.0.6 mapeado.exemplo.pt\n"
     "127.0.0.7 ctl\001nome.exemplo.pt\n"
@@ -89,7 +89,9 @@ std::string nome_de(const char* ip) {
 // Runs only inside the private names (see SegueOsArquivosDoSistema).
 TEST(ResolverArquivosDentro, QuandoMudam) {
     if (!teste::dentro_dos_nomes_privados()) GTEST_SKIP() << "runs inside the private names";
-    teste::ServidorDns dns([](const std::string& ip) { return resposta_dns{modo_dns::nome, "dns" + ip + ".exemplo.pt"}; });
+    teste::ServidorDns dns([](const std::string& ip) {
+        return resposta_dns{ip.rfind("100.64.", 0) == 0 ? modo_dns::reter : modo_dns::nome, "dns" + ip + ".exemplo.pt"};
+    });
     ASSERT_TRUE(dns.ouvir_tcp());
     plataforma::encerrar_resolvedor();
     plataforma::usar_servidores_de_nomes(dns.servidores().c_str(), "");
@@ -107,6 +109,14 @@ TEST(ResolverArquivosDentro, QuandoMudam) {
         << "the earlier \"no name\" is asked again";
     EXPECT_EQ(nome_de("127.0.0.11"), "dns127.0.0.11.exemplo.pt");
     EXPECT_EQ(dns.consultas_tcp(), 0);
+
+    EXPECT_EQ(plataforma::pedir_nome("100.64.0.1", 60000, nullptr, 0), resposta_de_nome::pendente);
+    EXPECT_TRUE(esperar_ate([&] { return dns.consultas("100.64.0.1") == 1; }));
+    teste::escrever_arquivo("/etc/resolv.conf", "nameserver 127.0.0.1\noptions ndots:1\n");
+    EXPECT_TRUE(esperar_ate([&] { return dns.consultas("100.64.0.1") == 2; }))
+        << "a lookup under way when resolv.conf changes goes on in the new channel";
+    dns.liberar();
+    EXPECT_EQ(nome_de("100.64.0.1"), "dns100.64.0.1.exemplo.pt");
 
     teste::escrever_arquivo("/etc/resolv.conf", "nameserver 127.0.0.1\noptions use-vc\n");
     EXPECT_EQ(nome_de("127.0.0.12"), "dns127.0.0.12.exemplo.pt");
