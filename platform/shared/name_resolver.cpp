@@ -423,6 +423,7 @@ void trocar_canal(const char* servidores) {
     reencaminhar = true;
     ares_destroy(antigo);
     reencaminhar = false;
+    despertar_nomes();  // the lookups queued again start at the next turn
 }
 
 // "No name" answers came from the settings just replaced: asked again.
@@ -516,9 +517,11 @@ void corpo_do_resolvedor() {
     configuracao.lida = false;
     static trabalho_da_volta trabalho;  // one thread at a time
     for (;;) {
-        seguir_o_sistema();
         tomar_trabalho(trabalho);
         if (trabalho.parar) break;
+        // After the work is taken: a lookup asked for after a file changed
+        // is made with the new settings.
+        seguir_o_sistema();
         if (trabalho.cancelar && canal) ares_cancel(canal);
         for (int i = 0; i < trabalho.quantos; ++i) iniciar_consulta(trabalho.pedidos[i]);
         if (canal && ninguem_espera()) ares_cancel(canal);
