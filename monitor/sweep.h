@@ -27,9 +27,9 @@ resultado_da_varredura fazer_varredura();
 // reports every connection it found.
 void listar_conexoes_pendentes();
 
-// The host name of a new connection's remote address, as the sweep finds it:
-// the bounded wait of capture/reverse_dns.h over `ip_remoto`; "NOID" when no
-// name came within `timeout_dns`.
+// The host name of a remote address by the bounded wait of
+// capture/reverse_dns.h over `ip_remoto`, the same name the sweep lists;
+// "NOID" when no name came within `timeout_dns`.
 void resolver_nome_do_host(const char* ip_remoto, char (&nome_dns)[128]);
 
 // 1 when the similarity filter is on and a live connection of the same process
