@@ -94,7 +94,8 @@ bool ler_endereco_do_arquivo(const char* texto, unsigned char (&endereco)[16]) {
 // on Windows).
 bool separador(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 
-// The next field of a line from `p`; its length, 0 at the end of the line.
+// The next field of a line from `p`: `p` is moved to its start, and its
+// length returned (0 at the end of the line or at a comment).
 std::size_t campo(const char*& p) {
     while (separador(*p)) ++p;
     const char* inicio = p;
