@@ -271,8 +271,12 @@ private:
             FD_SET(socket_, &leitura);
             soquete_dns maior = socket_;
             soquete_dns ouvinte = ouvinte_tcp_;
-            if (ouvinte != sem_soquete_dns) FD_SET(ouvinte, &leitura), maior = std::max(maior, ouvinte);
-            for (soquete_dns c : clientes_tcp_) FD_SET(c, &leitura), maior = std::max(maior, c);
+            auto observar = [&](soquete_dns s) {
+                FD_SET(s, &leitura);
+                maior = std::max(maior, s);
+            };
+            if (ouvinte != sem_soquete_dns) observar(ouvinte);
+            for (soquete_dns c : clientes_tcp_) observar(c);
             int espera_ms = responder_atrasadas();
             timeval espera{0, espera_ms * 1000};
             if (select(static_cast<int>(maior) + 1, &leitura, nullptr, nullptr, &espera) <= 0)
