@@ -45,12 +45,15 @@ constexpr const char* nome_do_hosts = "servidor.exemplo.com.br";
 
 // ---- Addresses and the DNS server's answers ----------------------------------
 // 127.10.0.1 and 127.11.x.y have DNS names, 127.12.x.y have none (NXDOMAIN),
-// 127.20.0.1 is named in the hosts file only; with `dns_mudo` nothing is
-// answered at all.
+// 127.15.x.y have names that come after `atraso_do_dns_ms`, 127.20.0.1 is
+// named in the hosts file only; with `dns_mudo` nothing is answered at all.
 std::atomic<bool> dns_mudo{false};
+std::atomic<int> atraso_do_dns_ms{200};
 
 teste::resposta_dns regra_do_benchmark(const std::string& ip) {
     if (dns_mudo) return {teste::modo_dns::mudo, ""};
+    if (ip.rfind("127.15.", 0) == 0)
+        return {teste::modo_dns::atrasar, "h" + ip + ".exemplo.de", atraso_do_dns_ms.load()};
     if (ip.rfind("127.12.", 0) == 0) return {teste::modo_dns::sem_nome, ""};
     if (ip.rfind("127.", 0) == 0) return {teste::modo_dns::nome, "h" + ip + ".exemplo.de"};
     return {teste::modo_dns::sem_nome, ""};
@@ -206,6 +209,7 @@ primeira_leitura medir_primeira_leitura(const std::vector<std::string>& destinos
         NomesDoScan nomes;
         relogio::time_point inicio = relogio::now();
         varrer_em_silencio();
+        listar_conexoes_pendentes();
         r.segundos = segundos_desde(inicio);
         r.no_painel = num_banco_painel;
     }
@@ -225,6 +229,7 @@ std::vector<std::string> destinos(int faixa, int quantos, bool todos_iguais) {
 }
 
 void casos_da_primeira_leitura() {
+    // From the first reading until every connection is listed.
     primeira_leitura r = medir_primeira_leitura(destinos(10, 100, true));
     linha("first reading, 100 new connections to one named address", r.segundos, "s", 0.3, true);
     std::fprintf(figuras, "  rows on the panel: %d, named: %d\n", r.no_painel, linhas_com_nome("h127.10.0.1.exemplo.de"));
@@ -293,6 +298,7 @@ void rodar_com_roteiro(std::vector<curta>& conexoes, std::vector<evento> eventos
         rodando = false;
     });
     while (rodando || segundos_desde(inicio) < duracao_s) varrer_em_silencio();
+    listar_conexoes_pendentes();  // as the end of a scan does
     roteiro.join();
     for (curta& c : conexoes) fechar(c.aberta);
     esvaziar_fila_do_ouvinte();
@@ -361,9 +367,145 @@ void caso_do_fluxo_constante() {
           "/s", 4.0, false);
 }
 
+void escrever(const std::string& caminho, const std::string& texto) { std::ofstream(caminho) << texto; }
+
+// ---- Names that come while the readings go on ------------------------------------
+
+int nomeadas(const std::vector<curta>& conexoes) {
+    int n = 0;
+    for (const curta& c : conexoes) {
+        int i = c.porta > 0 ? linha_da_porta(c.porta) : -1;
+        n += i >= 0 && std::strcmp(banco_painel[i][PAI_NOME_DNS], "NOID") != 0;
+    }
+    return n;
+}
+
+// 40 connections of 100 ms, one every 110 ms, each to a fresh address whose
+// name the DNS server sends after 200, 400 or 700 ms.
+void casos_das_respostas_lentas() {
+    int proximo = 0;
+    for (int atraso : {200, 400, 700}) {
+        atraso_do_dns_ms = atraso;
+        std::vector<curta> conexoes;
+        std::vector<evento> eventos;
+        for (int i = 0; i < 40; ++i) {
+            conexoes.push_back({endereco(15, proximo++), 100, {}, 0});
+            eventos.push_back({0.2 + 0.11 * i, i, true});
+            eventos.push_back({0.3 + 0.11 * i, i, false});
+        }
+        rodar_com_roteiro(conexoes, eventos, 5.0);
+        std::string caso = "100 ms connections, one every 110 ms, DNS answering in " + std::to_string(atraso) + " ms";
+        linha((caso + ", listed").c_str(), parte_vista(conexoes, 100), "%", 98, false);
+        double nomeadas_pc = 100.0 * nomeadas(conexoes) / 40;
+        if (atraso < timeout_dns) linha((caso + ", named").c_str(), nomeadas_pc, "%", 100, false);
+        else std::fprintf(figuras, "%s, named: %.2f %% (answers after the %d ms limit)\n", caso.c_str(), nomeadas_pc, timeout_dns);
+    }
+}
+
+std::vector<relogio::time_point> detectadas;
+void ao_detectar(const char*) { detectadas.push_back(relogio::now()); }
+
+// One connection at a time to a fresh address named after 200 ms: from the
+// reading that finds it to the end of the sweep that lists it.
+void caso_do_tempo_ate_a_linha() {
+    atraso_do_dns_ms = 200;
+    teste::esvaziar_tabelas_do_scan();
+    NomesDoScan nomes;
+    observar_contador(ao_detectar);
+    double pior = 0, soma = 0;
+    int medidas = 0;
+    for (int i = 0; i < 10; ++i) {
+        conexao c = conectar(endereco(15, 900 + i));
+        detectadas.clear();
+        int antes = num_banco_painel;
+        relogio::time_point limite = relogio::now() + std::chrono::seconds(2);
+        while (num_banco_painel == antes && relogio::now() < limite) varrer_em_silencio();
+        if (num_banco_painel > antes && !detectadas.empty()) {
+            double ms = std::chrono::duration<double, std::milli>(relogio::now() - detectadas[0]).count();
+            pior = std::max(pior, ms);
+            soma += ms;
+            ++medidas;
+        }
+        fechar(c);
+        varrer_em_silencio();
+    }
+    observar_contador(nullptr);
+    esvaziar_fila_do_ouvinte();
+    linha("from first reading to the row, named address, DNS answering in 200 ms (worst of 10)", pior, "ms",
+          300, true);
+    std::fprintf(figuras, "  mean: %.1f ms over %d rows\n", medidas ? soma / medidas : 0.0, medidas);
+}
+
+// A burst of 100 new connections to addresses a dead DNS server never names.
+void caso_da_rajada() {
+    dns_mudo = true;
+    teste::esvaziar_tabelas_do_scan();
+    NomesDoScan nomes;
+    varrer_em_silencio();
+    std::vector<conexao> abertas;
+    for (int i = 0; i < 100; ++i) abertas.push_back(conectar(endereco(16, i)));
+    relogio::time_point inicio = relogio::now();
+    int leituras = 0;
+    for (; segundos_desde(inicio) < 1.0; ++leituras) varrer_em_silencio();
+    double por_segundo = leituras / segundos_desde(inicio);
+    listar_conexoes_pendentes();
+    linha("readings a second during a burst of 100 unnamed new connections, DNS server dead", por_segundo,
+          "/s", 18, false);
+    std::fprintf(figuras, "  rows listed: %d, NOID: %d\n", num_banco_painel, linhas_com_nome("NOID"));
+    for (conexao& c : abertas) fechar(c);
+    esvaziar_fila_do_ouvinte();
+    dns_mudo = false;
+}
+
+std::string ler(const std::string& caminho) {
+    std::ifstream f(caminho);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+// 100 new connections: 50 to addresses named at the end of a 150,000-line
+// hosts file (blocking lists are that long), 50 the DNS server says have none.
+void caso_do_hosts_grande() {
+    std::string original = ler("/etc/hosts");
+    std::string grande = original;
+    for (int i = 0; i < 149950; ++i) grande += "0.0.0.0 bloqueado" + std::to_string(i) + ".anuncios.exemplo\n";
+    for (int i = 0; i < 50; ++i) grande += endereco(21, i) + " nome" + std::to_string(i) + ".hosts.exemplo.de\n";
+    escrever("/etc/hosts", grande);
+    std::vector<std::string> lista = destinos(21, 50, false);
+    for (int i = 0; i < 50; ++i) lista.push_back(endereco(12, 2000 + i));
+    primeira_leitura r = medir_primeira_leitura(lista);
+    int certas = 0;
+    for (int i = 0; i < 50; ++i) certas += linhas_com_nome(("nome" + std::to_string(i) + ".hosts.exemplo.de").c_str());
+    linha("100 new connections, 50 named in a 150,000-line hosts file, all listed", r.segundos, "s", 1.0, true);
+    linha("  of them named from the hosts file", certas, "", 50, false);
+    std::fprintf(figuras, "  rows on the panel: %d\n", r.no_painel);
+    escrever("/etc/hosts", original);
+}
+
+// The DNS settings change during a scan: the next new address is named.
+void caso_da_mudanca_do_resolv_conf() {
+    std::string original = ler("/etc/resolv.conf");
+    escrever("/etc/resolv.conf", "nameserver 127.0.0.9\n");
+    teste::esvaziar_tabelas_do_scan();
+    NomesDoScan nomes;
+    varrer_em_silencio();
+    conexao antes = conectar(endereco(11, 300));
+    varrer_em_silencio();
+    listar_conexoes_pendentes();
+    escrever("/etc/resolv.conf", original);
+    conexao depois = conectar(endereco(11, 301));
+    varrer_em_silencio();
+    listar_conexoes_pendentes();
+    std::fprintf(figuras, "resolv.conf changed mid-scan: before \"%s\", next new address \"%s\" (target: named) %s\n",
+                 num_banco_painel > 0 ? banco_painel[0][PAI_NOME_DNS] : "",
+                 num_banco_painel > 1 ? banco_painel[1][PAI_NOME_DNS] : "",
+                 linhas_com_nome(("h" + endereco(11, 301) + ".exemplo.de").c_str()) == 1 ? "met" : "MISSED");
+    fechar(antes);
+    fechar(depois);
+    esvaziar_fila_do_ouvinte();
+}
+
 // ---- The private namespaces ----------------------------------------------------
 
-void escrever(const std::string& caminho, const std::string& texto) { std::ofstream(caminho) << texto; }
 
 // Runs this program again inside its own network and mount namespaces with
 // the private name files bound over the system's. Returns its exit status, or
@@ -405,6 +547,11 @@ int por_dentro() {
     casos_da_primeira_leitura();
     casos_das_conexoes_curtas();
     caso_do_fluxo_constante();
+    casos_das_respostas_lentas();
+    caso_do_tempo_ate_a_linha();
+    caso_da_rajada();
+    caso_do_hosts_grande();
+    caso_da_mudanca_do_resolv_conf();
     return 0;
 }
 

@@ -134,6 +134,15 @@ void antecipar_nome(const char* ip) {
     plataforma::pedir_nome(ip, janela_ms(), nullptr, 0);
 }
 
+bool nome_decidido(const char* ip, bool janela_passou, char* nome_dns, std::size_t largura) {
+    char nome[256];
+    plataforma::resposta_de_nome resposta = plataforma::olhar_nome(ip, janela_ms(), nome, sizeof nome);
+    if (resposta == plataforma::resposta_de_nome::pendente && !janela_passou) return false;
+    copiar_nome_dns(nome_dns, largura,
+                    resposta == plataforma::resposta_de_nome::com_nome ? nome : "NOID");
+    return true;
+}
+
 NomesDoScan::NomesDoScan() { plataforma::esquecer_nomes(); }
 
 NomesDoScan::~NomesDoScan() { plataforma::encerrar_resolvedor(); }

@@ -1,19 +1,19 @@
-// Reverse DNS within a time limit. The scan cycle arms the periodic timer
+// Reverse DNS within a time limit. The bounded wait arms the periodic timer
 // `mmt`, whose ticks try to resolve `ip_a_resolver`, and waits a bounded number
 // of one-millisecond sleeps for `status_funcao`; when nothing arrives in time
-// `dns_resolvido` keeps the "NOID" the scan cycle put there.
+// `dns_resolvido` keeps the "NOID" put there before the wait.
 //
 // The names come from the platform's asynchronous resolver and its scan-wide
 // cache: an attempt never blocks, it asks what the resolver knows of the
 // address now (starting its lookup when nothing is known). Each address has
-// `timeout_dns` milliseconds from the start of its own lookup; the sweep starts
-// the lookups of a whole reading at once (antecipar_nome) before it processes
-// the first connection, so their windows run side by side.
+// `timeout_dns` milliseconds from the start of its own lookup. The sweep does
+// not wait: it starts the lookups of a whole reading at once (antecipar_nome)
+// and lists each new connection once nome_decidido says its name is decided.
 //
-// For each new connection the scan cycle, in this order: copies the address
-// into `ip_a_resolver`, clears its own host buffer, sets `dns_resolvido` to
-// "NOID", calls criar_timeout(timeout_dns), copies `dns_resolvido` into its
-// host buffer with copiar_nome_dns, and sets `ip_a_resolver` to "".
+// The bounded wait, for one address (resolver_nome_do_host): copy the address
+// into `ip_a_resolver`, clear the host buffer, set `dns_resolvido` to "NOID",
+// call criar_timeout(timeout_dns), copy `dns_resolvido` into the host buffer
+// with copiar_nome_dns, and set `ip_a_resolver` to "".
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -82,6 +82,13 @@ void criar_timeout(int limite);
 // Starts the lookup of `ip`'s name now, so that its window begins before its
 // connection is processed. Answered and running addresses are left as they are.
 void antecipar_nome(const char* ip);
+
+// The name of `ip` as far as it is decided now, without waiting: true with
+// the name in `nome_dns` (kept to its end, as copiar_nome_dns does) or "NOID"
+// when the address has none or `janela_passou` (its connection's window of
+// `timeout_dns` has run out with the lookup still under way); false while the
+// lookup may still answer in time. Starts the lookup when none is known.
+bool nome_decidido(const char* ip, bool janela_passou, char* nome_dns, std::size_t largura);
 
 // The names of one scan: created when a scan starts, it empties the cache of
 // names; destroyed when the scan ends, it cancels the lookups still running

@@ -143,12 +143,15 @@ fim_do_scan rodar_scan() {
         if (resultado == VARREDURA_ENCERRAMENTO) encerrar_com_relatorio();
         if (resultado == VARREDURA_ESCAPE) {
             gravar_sinal(primeiro_scan, 0);
+            listar_conexoes_pendentes();
             parar_radar();
             fabricar_log(1);
             guardar_o_scan(false);
             return SCAN_INTERROMPIDO;
         }
     }
+    // Connections found in the last readings reach the panel and the report.
+    listar_conexoes_pendentes();
     parar_radar();
     mostrar_voltas_encerradas();
     exibir_painel(1);

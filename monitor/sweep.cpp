@@ -3,6 +3,7 @@
 #include <SDL/SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 
@@ -50,15 +51,6 @@ leituras ler_conexoes() {
     tipo = 1;
     leitura_atual(1);
     return {1, netstat_capx, num_netstat_capx, netstat_cap, num_netstat_cap};
-}
-
-// The pause before a reading, cut short by a request to end the program.
-bool pausa_interrompida(int milissegundos) {
-    for (int passado = 0; passado < milissegundos; passado += 10) {
-        if (plataforma::encerramento_pedido()) return true;
-        SDL_Delay(static_cast<Uint32>(std::min(10, milissegundos - passado)));
-    }
-    return plataforma::encerramento_pedido();
 }
 
 // Only an event taken in this sweep counts; anything but quit or Escape is dropped.
@@ -125,10 +117,69 @@ campos_da_conexao copiar_campos(char (&linha)[celulas_captura][largura_celula_ca
     return c;
 }
 
-void tratar_nova_conexao(const campos_da_conexao& c, int corrente) {
-    char nome_dns[128];
-    resolver_nome_do_host(c.ip_remoto, nome_dns);
+bool mesma_chave(const campos_da_conexao& a, const campos_da_conexao& b) {
+    return std::strcmp(a.ip_remoto, b.ip_remoto) == 0 &&
+           std::strcmp(a.porta_remota, b.porta_remota) == 0 &&
+           std::strcmp(a.porta_local, b.porta_local) == 0;
+}
 
+// ---- Connections waiting for their names ---------------------------------------
+// A new connection is recorded at the reading that finds it (its time is that
+// reading's) and listed, on the live table, the map, the panel and so the
+// report, once its name is known or its window has passed, in the order the
+// connections were found. The sweep never waits for a name: a connection that
+// lives for one reading is still caught while other names are on their way.
+
+using relogio_da_varredura = std::chrono::steady_clock;
+
+struct conexao_pendente {
+    campos_da_conexao campos;
+    char hora[48];
+    char caminho_exe[256];
+    int rodada;
+    int corrente;  // the capture table of the reading that found it
+    relogio_da_varredura::time_point fim_da_janela;
+    bool encerrada;  // closed before it was listed
+    char hora_do_encerramento[48];
+};
+
+// Room for the new connections of two full readings (250 each): more than a
+// naming window holds unless connections come in hundreds a second, and then
+// the sweep waits for the oldest one's window to make room.
+constexpr int capacidade_de_pendentes = 512;
+conexao_pendente pendentes[capacidade_de_pendentes];
+int primeira_pendente = 0;
+int num_pendentes = 0;
+
+conexao_pendente& pendente(int ordem) {
+    return pendentes[(primeira_pendente + ordem) % capacidade_de_pendentes];
+}
+
+void esvaziar_pendentes() {
+    primeira_pendente = 0;
+    num_pendentes = 0;
+}
+
+void guardar_na_tabela_viva(const campos_da_conexao& c, const char* localidade,
+                            const char* mapa_x, const char* mapa_y) {
+    bool subiu_o_limite = reservar_linha_volatil();
+    liberar_gravacao_banco_voltatil();
+    // A full live table keeps the connection off the map, not off the panel.
+    if (!add_conexao_a_banco_valatil(c.porta_local, c.ip_remoto, c.porta_remota,
+                                     c.nome_processo, localidade, mapa_x, mapa_y))
+        desfazer_reserva(subiu_o_limite);
+}
+
+// Its own row, just appended: an older open row with the same ports is not it.
+void marcar_encerrada_no_painel(const char* hora) {
+    auto& linha = banco_painel[num_banco_painel - 1];
+    copiar_celula(linha[PAI_ATIVO], "0");
+    copiar_celula(linha[PAI_HORA_DESCONEXAO], hora);
+}
+
+// Whether the connection reached the panel.
+bool listar_conexao(const conexao_pendente& p, const char* nome_dns) {
+    const campos_da_conexao& c = p.campos;
     texto_fixo<48> sufixo = extenc_ip(nome_dns);
     local_px = 0;
     local_py = 0;
@@ -137,28 +188,76 @@ void tratar_nova_conexao(const campos_da_conexao& c, int corrente) {
     formatar_limitado(mapa_x, sizeof mapa_x, "%d", local_px);
     formatar_limitado(mapa_y, sizeof mapa_y, "%d", local_py);
 
-    texto_fixo<48> hora = hora_atual(1);
-    texto_fixo<256> caminho_exe = getexe(ler_numero(c.pid));
     int semelhante =
         verificar_conexoes_semelhantes_painel(c.ip_remoto, c.porta_remota, c.nome_processo, 0);
+    // One that closed while its name was on its way is no longer live.
+    if (!p.encerrada) guardar_na_tabela_viva(c, localidade, mapa_x, mapa_y);
+    if (semelhante) return false;
 
-    bool subiu_o_limite = reservar_linha_volatil();
-    liberar_gravacao_banco_voltatil();
-    // A full live table keeps the connection off the map, not off the panel.
-    if (!add_conexao_a_banco_valatil(c.porta_local, c.ip_remoto, c.porta_remota,
-                                     c.nome_processo, localidade, mapa_x, mapa_y))
-        desfazer_reserva(subiu_o_limite);
-    if (semelhante) return;
-
-    add_banco_painel(hora, c.ip_local, c.porta_local, c.ip_remoto, c.porta_remota,
-                     c.nome_processo, localidade, nome_dns, caminho_exe, rodada);
-    diagnostico(corrente == 0 ? "PAINEL1:%s:%s %s %s\n" : "PAINEL2:%s:%s %s %s\n",
+    add_banco_painel(p.hora, c.ip_local, c.porta_local, c.ip_remoto, c.porta_remota,
+                     c.nome_processo, localidade, nome_dns, p.caminho_exe, p.rodada);
+    if (p.encerrada) marcar_encerrada_no_painel(p.hora_do_encerramento);
+    diagnostico(p.corrente == 0 ? "PAINEL1:%s:%s %s %s\n" : "PAINEL2:%s:%s %s %s\n",
                 c.ip_remoto, c.porta_remota, c.nome_processo, localidade.c_str());
-    exibir_painel(1);
+    return true;
+}
+
+// Lists the oldest waiting connections whose names are decided; stops at the
+// first still waiting, so the order of detection holds. The panel is redrawn
+// once for all of them: a hundred names whose window ends together would
+// otherwise cost a hundred redraws and hold the next reading.
+void listar_prontas() {
+    char nome_dns[128];
+    bool no_painel = false;
+    while (num_pendentes > 0) {
+        conexao_pendente& p = pendente(0);
+        bool janela_passou = relogio_da_varredura::now() >= p.fim_da_janela;
+        if (!nome_decidido(p.campos.ip_remoto, janela_passou, nome_dns, sizeof nome_dns)) break;
+        no_painel |= listar_conexao(p, nome_dns);
+        primeira_pendente = (primeira_pendente + 1) % capacidade_de_pendentes;
+        --num_pendentes;
+    }
+    if (no_painel) exibir_painel(1);
+}
+
+// Lists every waiting connection, each as soon as its name is decided: at most
+// one window from now.
+void listar_todas_as_pendentes() {
+    for (listar_prontas(); num_pendentes > 0; listar_prontas()) plataforma::dormir_ms(2);
+}
+
+void registrar_nova_conexao(const campos_da_conexao& c, int corrente) {
+    while (num_pendentes == capacidade_de_pendentes) {
+        listar_prontas();
+        if (num_pendentes == capacidade_de_pendentes) plataforma::dormir_ms(2);
+    }
+    conexao_pendente& p = pendente(num_pendentes);
+    p.campos = c;
+    copiar_celula(p.hora, hora_atual(1));
+    copiar_celula(p.caminho_exe, getexe(ler_numero(c.pid)));
+    p.rodada = rodada;
+    p.corrente = corrente;
+    p.fim_da_janela = relogio_da_varredura::now() + std::chrono::milliseconds(timeout_dns);
+    p.encerrada = false;
+    ++num_pendentes;
+}
+
+// A close of a connection not yet listed is kept with it, newest first: the
+// same key may have closed and opened again while names were on their way.
+bool encerrar_pendente(const campos_da_conexao& c) {
+    for (int i = num_pendentes - 1; i >= 0; --i) {
+        conexao_pendente& p = pendente(i);
+        if (p.encerrada || !mesma_chave(p.campos, c)) continue;
+        p.encerrada = true;
+        copiar_celula(p.hora_do_encerramento, hora_atual(1));
+        return true;
+    }
+    return false;
 }
 
 void tratar_conexao_encerrada(const campos_da_conexao& c) {
     apenas_exibir_imagem("bin/A0043.bin", 55, 64);
+    if (encerrar_pendente(c)) return;
     liberar_gravacao_banco_voltatil();
     // Only a row actually freed becomes a gap: a key that was never live (a
     // duplicate of one reading, or a connection the full table did not take)
@@ -176,8 +275,8 @@ bool conexao_nova(char (&linha)[celulas_captura][largura_celula_captura], const 
                                 linha[CAP_PORTA_LOCAL], l.anterior());
 }
 
-// The names of every new connection are looked up side by side, before the
-// first of them is processed: no connection's wait adds to another's.
+// The names of every new connection are asked for side by side, before the
+// first of them is recorded: each window starts at the reading.
 void antecipar_nomes_das_novas(const leituras& l) {
     for (int i = 0; i < l.num_correntes; ++i)
         if (conexao_nova(l.linhas_correntes[i], l)) antecipar_nome(l.linhas_correntes[i][CAP_IP_REMOTO]);
@@ -191,7 +290,7 @@ void procurar_novas(const leituras& l) {
         if (!conexao_nova(linha, l)) continue;
         ++n;
         mostrar_contador(n, l.num_correntes - l.num_anteriores);
-        tratar_nova_conexao(copiar_campos(linha), l.corrente);
+        registrar_nova_conexao(copiar_campos(linha), l.corrente);
     }
 }
 
@@ -203,6 +302,26 @@ void procurar_encerradas(const leituras& l) {
             continue;
         tratar_conexao_encerrada(copiar_campos(linha));
     }
+}
+
+// The pause before a reading, cut short by a request to end the program.
+// Names that come meanwhile list their connections at once. The pause ends
+// `milissegundos` after the previous reading began, so the time a reading
+// takes (a burst of new connections) does not lower the rate of readings.
+relogio_da_varredura::time_point inicio_da_leitura_anterior;
+
+bool pausa_interrompida(int milissegundos) {
+    relogio_da_varredura::time_point agora = relogio_da_varredura::now();
+    relogio_da_varredura::time_point fim = agora + std::chrono::milliseconds(milissegundos);
+    if (rodada > 0)
+        fim = std::min(fim, inicio_da_leitura_anterior + std::chrono::milliseconds(milissegundos));
+    for (; agora < fim; agora = relogio_da_varredura::now()) {
+        if (plataforma::encerramento_pedido()) return true;
+        listar_prontas();
+        auto falta = std::chrono::duration_cast<std::chrono::milliseconds>(fim - agora).count();
+        SDL_Delay(static_cast<Uint32>(std::clamp<long long>(falta, 1, 10)));
+    }
+    return plataforma::encerramento_pedido();
 }
 
 }  // namespace
@@ -217,6 +336,8 @@ void resolver_nome_do_host(const char* ip_remoto, char (&nome_dns)[128]) {
 }
 
 resultado_da_varredura fazer_varredura() {
+    // A scan starts with nothing waiting from an earlier one.
+    if (rodada == 0) esvaziar_pendentes();
     if (plataforma::encerramento_pedido()) return VARREDURA_ENCERRAMENTO;
     SDL_Event evento;
     bool tirou = tirar_evento(&evento) == 1;
@@ -224,8 +345,10 @@ resultado_da_varredura fazer_varredura() {
     resultado_da_varredura resultado = evento_da_varredura(tirou, evento);
     if (resultado != VARREDURA_SEGUE) return resultado;
 
+    inicio_da_leitura_anterior = relogio_da_varredura::now();
     leituras l = ler_conexoes();
     procurar_novas(l);
+    listar_prontas();
     borrachar_bara(1);
     procurar_encerradas(l);
     borrachar_bara(1);
@@ -266,6 +389,8 @@ int ultima_posicao_caractere(const char* texto, char caractere) {
     const char* ultimo = std::strrchr(texto, caractere);
     return ultimo && caractere != '\0' ? static_cast<int>(ultimo - texto) : -1;
 }
+
+void listar_conexoes_pendentes() { listar_todas_as_pendentes(); }
 
 void substituir_leitura(leitura_de_conexoes leitura) {
     leitura_atual = leitura ? leitura : scan_nestat;

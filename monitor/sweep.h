@@ -5,7 +5,7 @@
 #include "common/text.h"
 
 extern int rodada;         // sweeps completed in the current scan
-extern int delay_netstat;  // pause at the start of every sweep, ms
+extern int delay_netstat;  // period of the readings: a sweep pauses until this long after the last began, ms
 
 // VARREDURA_ENCERRAMENTO: a request from outside to end the program (a signal)
 // was noted at the start of the sweep or during its pause.
@@ -18,11 +18,18 @@ enum resultado_da_varredura {
 
 // One sweep. A quit request or an Escape taken from the event queue in this
 // sweep ends it at once, before the reading, and is handed back to the caller.
+// New connections are recorded at the reading and listed once their names
+// are decided, by this sweep or a later one (see listar_conexoes_pendentes).
 resultado_da_varredura fazer_varredura();
 
-// The host name of a new connection's remote address, as the sweep finds it:
-// the bounded wait of capture/reverse_dns.h over `ip_remoto`; "NOID" when no
-// name came within `timeout_dns`.
+// Lists every new connection still waiting for its name, each once its name
+// is decided (at most `timeout_dns` from now): the end of a scan shows and
+// reports every connection it found.
+void listar_conexoes_pendentes();
+
+// The host name of a remote address by the bounded wait of
+// capture/reverse_dns.h over `ip_remoto`, the same name the sweep lists;
+// "NOID" when no name came within `timeout_dns`.
 void resolver_nome_do_host(const char* ip_remoto, char (&nome_dns)[128]);
 
 // 1 when the similarity filter is on and a live connection of the same process

@@ -197,7 +197,7 @@ identidade_processo identificar_processo(int32_t pid, char* nome, std::size_t la
 // ---- Reverse name resolution -----------------------------------------------
 // One asynchronous resolver for the whole program (c-ares, platform/shared/):
 // reverse (PTR) lookups of IPv4 addresses that follow the system's hosts file
-// and resolver configuration, any number in flight on one socket from one
+// and resolver configuration as they change, any number in flight on one socket from one
 // thread of its own, and a bounded cache of the answers. Nothing here waits
 // for the network. Any thread may call these functions.
 
@@ -212,6 +212,10 @@ enum class resposta_de_nome { pendente, com_nome, sem_nome };
 // `destino` (a name longer than the cell keeps its end); `destino` may be
 // nullptr to only start the lookup.
 resposta_de_nome pedir_nome(const char* ip, unsigned janela_ms, char* destino,
+                            std::size_t largura);
+
+// As pedir_nome, but never waits: what is known of `ip`'s name this moment.
+resposta_de_nome olhar_nome(const char* ip, unsigned janela_ms, char* destino,
                             std::size_t largura);
 
 // Forgets every answer and cancels every lookup under way.

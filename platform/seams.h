@@ -16,8 +16,9 @@ void substituir_relogio(fonte_de_relogio fonte);
 
 // DNS servers ("127.0.0.1:5353,...") asked instead of the system's, and the
 // sources asked in the order `ordem` gives ("fb": the hosts file, then DNS;
-// "b": DNS alone) whatever the system's order says; nullptr puts the system's
-// configuration back. Takes effect at the resolver's next start.
+// "b": DNS alone; "": the system's order) whatever the system's order says;
+// nullptr puts the system's configuration back. Takes effect at the
+// resolver's next start.
 void usar_servidores_de_nomes(const char* servidores, const char* ordem);
 
 // The resolver's clock in milliseconds (windows and the 30 s retry); nullptr

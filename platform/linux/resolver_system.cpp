@@ -1,9 +1,11 @@
 // The Linux side of the resolver's system seam: an eventfd wakes the
-// resolver's thread, poll() watches it and the channel's sockets.
+// resolver's thread, poll() watches it and the channel's sockets; the name
+// files are the C library's.
 #include "platform/shared/internal.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -61,6 +63,20 @@ void esperar_sockets(socket_de_nomes* sockets, int quantos, int espera_ms) {
         sockets[i].pode_ler = (pronto & (POLLIN | POLLERR | POLLHUP)) != 0;
         sockets[i].pode_escrever = (pronto & POLLOUT) != 0;
     }
+}
+
+arquivos_de_nomes arquivos_de_nomes_do_sistema() {
+    // The C library's order when nsswitch.conf has no hosts: line.
+    return {"/etc/hosts", "/etc/resolv.conf", "/etc/nsswitch.conf", "dns [!UNAVAIL=return] files"};
+}
+
+firma_de_arquivo firmar_arquivo(const char* caminho) {
+    struct stat dados;
+    if (caminho[0] == '\0' || stat(caminho, &dados) != 0) return {false, 0, 0, 0, 0};
+    uint64_t modificado = static_cast<uint64_t>(dados.st_mtim.tv_sec) * 1000000000u +
+                          static_cast<uint64_t>(dados.st_mtim.tv_nsec);
+    return {true, static_cast<uint64_t>(dados.st_dev), static_cast<uint64_t>(dados.st_ino),
+            static_cast<uint64_t>(dados.st_size), modificado};
 }
 
 }  // namespace plataforma::nomes

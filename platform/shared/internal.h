@@ -5,6 +5,9 @@
 #include <ares.h>
 
 #include <cstddef>
+#include <cstdint>
+
+#include <cstddef>
 #include <cstdio>
 
 #include "platform/platform.h"
@@ -102,5 +105,70 @@ struct socket_de_nomes {
 // Waits until one of `sockets` is ready for what it wants, a wake-up came or
 // `espera_ms` milliseconds passed (-1: no limit), and clears the wake-up.
 void esperar_sockets(socket_de_nomes* sockets, int quantos, int espera_ms);
+
+// ---- The system's files about names -----------------------------------------
+
+// Where the system keeps its hosts file, its DNS settings and the order of
+// its name sources, and that order when the system says nothing (in the
+// syntax of nsswitch.conf's hosts: line). "" for a file the system does not
+// have: Windows keeps its DNS settings in the registry, where c-ares reads
+// them, and always asks the hosts file first.
+struct arquivos_de_nomes {
+    const char* hosts;
+    const char* resolv_conf;
+    const char* nsswitch;
+    const char* ordem_padrao;
+};
+arquivos_de_nomes arquivos_de_nomes_do_sistema();
+
+// What tells a file's versions apart: its identity on the disk, its size and
+// its time of change. `existe` is false when it cannot be looked at.
+struct firma_de_arquivo {
+    bool existe;
+    uint64_t dispositivo, identidade, tamanho, modificado;
+};
+firma_de_arquivo firmar_arquivo(const char* caminho);
+bool mesma_firma(const firma_de_arquivo& a, const firma_de_arquivo& b);
+
+// ---- Sources of names, in the system's order ----------------------------------
+
+// What a source said of an address, as nsswitch.conf names it.
+enum estado_da_fonte { fonte_achou, fonte_nao_achou, fonte_indisponivel, fonte_tentar_de_novo };
+constexpr int estados_da_fonte = 4;
+
+// One source of the order: the hosts file or DNS, and for each outcome
+// whether the lookup ends there ("[NOTFOUND=return]").
+struct fonte_de_nomes {
+    bool dns;
+    bool encerra[estados_da_fonte];
+};
+
+constexpr int fontes_maximas = 4;
+struct ordem_das_fontes {
+    int quantas;
+    fonte_de_nomes fontes[fontes_maximas];
+};
+
+// The order of a hosts: line's sources ("files [NOTFOUND=return] dns");
+// sources other than files and dns are passed over with their actions.
+ordem_das_fontes ler_ordem_das_fontes(const char* linha);
+
+// The order nsswitch.conf at `caminho` gives, or `padrao` when it has none.
+ordem_das_fontes ordem_do_nsswitch(const char* caminho, const char* padrao);
+
+// Whether resolv.conf at `caminho` asks for DNS over TCP ("options use-vc").
+bool pede_dns_por_tcp(const char* caminho);
+
+// ---- The hosts file's index (the resolver's thread only) ---------------------
+
+// Brings the index up to date with the hosts file at `caminho`: it is read
+// again only when its signature changed.
+void atualizar_indice_do_hosts(const char* caminho);
+
+// An address (16 bytes; IPv4 as ::ffff:a.b.c.d) in the index: fonte_achou with
+// the first name the file gives it, fonte_nao_achou, or fonte_indisponivel
+// when the file cannot be read.
+estado_da_fonte procurar_no_hosts(const unsigned char (&endereco)[16], char* nome,
+                                  std::size_t largura);
 
 }  // namespace plataforma::nomes

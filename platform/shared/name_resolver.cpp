@@ -3,6 +3,7 @@
 // queue of lookups to start, under one lock, and wake the thread. What is
 // specific to an operating system is behind internal.h.
 #include <ares.h>
+#include <ares_nameser.h>
 #ifdef _WIN32
 #include <winsock2.h>
 #else
@@ -11,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <condition_variable>
 #include <cstring>
 #include <memory>
@@ -46,6 +48,8 @@ struct consulta_no_canal {
     bool em_uso = false;
     int indice = 0;
     uint64_t serie = 0;
+    unsigned char endereco[4] = {0};
+    int passo = 0;  // the source of the system's order it is at
 };
 
 struct pedido_de_consulta {
@@ -159,6 +163,13 @@ void copiar_final(char* destino, std::size_t largura, const char* nome) {
     destino[n] = '\0';
 }
 
+// A name is shown and reported as text: control bytes (a hosts file may hold
+// any) become "?", as in process names.
+void trocar_controles(char* nome) {
+    for (; *nome != '\0'; ++nome)
+        if (static_cast<unsigned char>(*nome) < 0x20 || *nome == 0x7f) *nome = '?';
+}
+
 void registrar_resposta(entrada_de_nome& entrada, const char* nome, uint64_t agora) {
     aviso_de_resposta.notify_all();
     if (nome == nullptr || nome[0] == '\0') {
@@ -167,6 +178,7 @@ void registrar_resposta(entrada_de_nome& entrada, const char* nome, uint64_t ago
         return;
     }
     copiar_final(entrada.nome, sizeof entrada.nome, nome);
+    trocar_controles(entrada.nome);
     entrada.estado = estado_da_entrada::com_nome;
     ++contagem.com_nome;
 }
@@ -219,28 +231,112 @@ void esvaziar_cache() {
 
 // ---- The resolver's thread ---------------------------------------------------
 
-// Runs on the resolver's thread, from inside c-ares.
-void ao_responder(void* argumento, int status, int, hostent* host) {
-    auto* consulta = static_cast<consulta_no_canal*>(argumento);
+// The system's settings as the thread last read them, and its channel.
+struct configuracao_de_nomes {
+    bool lida;
+    firma_de_arquivo resolv_conf, nsswitch;
+    ordem_das_fontes ordem;
+    bool por_tcp;
+};
+configuracao_de_nomes configuracao{};
+ares_channel canal = nullptr;
+// While a replaced channel is destroyed, its lookups go back to the queue.
+bool reencaminhar = false;
+
+void concluir(consulta_no_canal* consulta, const char* nome) {
     consulta->em_uso = false;
-    bool cancelada = status == ARES_ECANCELLED || status == ARES_EDESTRUCTION;
     std::lock_guard<std::mutex> guarda(trava);
     --no_canal;
     entrada_de_nome& e = cache[consulta->indice];
     uint64_t agora = agora_ms();
     if (e.estado != estado_da_entrada::pendente || e.serie != consulta->serie ||
         expirar_se_passou(e, agora)) {
-        if (!cancelada) ++contagem.descartadas;
+        ++contagem.descartadas;
         return;
     }
-    if (cancelada) {
-        liberar(e);
-        ++contagem.canceladas;
-        aviso_de_resposta.notify_all();
+    registrar_resposta(e, nome, agora);
+}
+
+// A lookup c-ares gave up because it was cancelled or its channel destroyed:
+// forgotten, or queued again for the channel that replaces it.
+void interromper(consulta_no_canal* consulta) {
+    consulta->em_uso = false;
+    std::lock_guard<std::mutex> guarda(trava);
+    --no_canal;
+    entrada_de_nome& e = cache[consulta->indice];
+    if (e.estado != estado_da_entrada::pendente || e.serie != consulta->serie ||
+        expirar_se_passou(e, agora_ms()))
+        return;
+    if (reencaminhar && na_fila < limite_de_consultas_de_nomes) {
+        fila[na_fila++] = {consulta->indice, consulta->serie,
+                           {consulta->endereco[0], consulta->endereco[1], consulta->endereco[2],
+                            consulta->endereco[3]}};
         return;
     }
-    bool tem_nome = status == ARES_SUCCESS && host != nullptr && host->h_name != nullptr;
-    registrar_resposta(e, tem_nome ? host->h_name : nullptr, agora);
+    liberar(e);
+    ++contagem.canceladas;
+    aviso_de_resposta.notify_all();
+}
+
+// How the system's lookup would take a DNS outcome.
+estado_da_fonte estado_do_dns(int status) {
+    if (status == ARES_ENOTFOUND || status == ARES_ENODATA) return fonte_nao_achou;
+    if (status == ARES_ECONNREFUSED) return fonte_indisponivel;
+    return fonte_tentar_de_novo;
+}
+
+void consultar_a_partir_de(consulta_no_canal* consulta, int passo);
+
+// Runs on the resolver's thread, from inside c-ares.
+void ao_responder(void* argumento, int status, int, unsigned char* resposta, int tamanho) {
+    auto* consulta = static_cast<consulta_no_canal*>(argumento);
+    if (status == ARES_ECANCELLED || status == ARES_EDESTRUCTION) {
+        interromper(consulta);
+        return;
+    }
+    hostent* host = nullptr;
+    if (status == ARES_SUCCESS)
+        status = ares_parse_ptr_reply(resposta, tamanho, consulta->endereco, 4, AF_INET, &host);
+    if (status == ARES_SUCCESS && host != nullptr && host->h_name != nullptr) {
+        concluir(consulta, host->h_name);
+    } else if (configuracao.ordem.fontes[consulta->passo].encerra[estado_do_dns(status)]) {
+        concluir(consulta, nullptr);
+    } else {
+        consultar_a_partir_de(consulta, consulta->passo + 1);
+    }
+    if (host != nullptr) ares_free_hostent(host);
+}
+
+void pedir_ao_dns(consulta_no_canal* consulta) {
+    const unsigned char* e = consulta->endereco;
+    char nome[32];
+    std::snprintf(nome, sizeof nome, "%u.%u.%u.%u.in-addr.arpa", e[3], e[2], e[1], e[0]);
+    ares_query(canal, nome, ns_c_in, ns_t_ptr, ao_responder, consulta);
+}
+
+// The system's sources from `passo` on, in its order: the hosts file answers
+// at once from its index, DNS later through ao_responder, which goes on from
+// the source after it.
+void consultar_a_partir_de(consulta_no_canal* consulta, int passo) {
+    const ordem_das_fontes& ordem = configuracao.ordem;
+    for (; passo < ordem.quantas; ++passo) {
+        const fonte_de_nomes& fonte = ordem.fontes[passo];
+        if (fonte.dns && canal != nullptr) {
+            consulta->passo = passo;
+            pedir_ao_dns(consulta);
+            return;
+        }
+        char nome[256];
+        unsigned char mapeado[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
+        std::memcpy(mapeado + 12, consulta->endereco, 4);
+        estado_da_fonte estado = fonte.dns ? fonte_indisponivel : procurar_no_hosts(mapeado, nome, sizeof nome);
+        if (estado == fonte_achou) {
+            concluir(consulta, nome);
+            return;
+        }
+        if (fonte.encerra[estado]) break;
+    }
+    concluir(consulta, nullptr);
 }
 
 consulta_no_canal* consulta_livre() {
@@ -249,7 +345,7 @@ consulta_no_canal* consulta_livre() {
     return nullptr;
 }
 
-void iniciar_no_canal(ares_channel canal, const pedido_de_consulta& pedido) {
+void iniciar_consulta(const pedido_de_consulta& pedido) {
     consulta_no_canal* consulta = consulta_livre();
     {
         std::lock_guard<std::mutex> guarda(trava);
@@ -267,12 +363,8 @@ void iniciar_no_canal(ares_channel canal, const pedido_de_consulta& pedido) {
     consulta->em_uso = true;
     consulta->indice = pedido.indice;
     consulta->serie = pedido.serie;
-    if (canal == nullptr) {
-        ao_responder(consulta, ARES_ENOTINITIALIZED, 0, nullptr);
-        return;
-    }
-    // The hosts file is read inside this call, so its names never wait for DNS.
-    ares_gethostbyaddr(canal, pedido.endereco, 4, AF_INET, ao_responder, consulta);
+    std::memcpy(consulta->endereco, pedido.endereco, 4);
+    consultar_a_partir_de(consulta, 0);
 }
 
 // An attempt that wants the name waits this long at most for a lookup under
@@ -289,15 +381,61 @@ void esperar_resposta(std::unique_lock<std::mutex>& guarda, int indice) {
     });
 }
 
-ares_channel abrir_canal() {
+// The order of the sources a test asked for ("fb", "b"), else the system's.
+ordem_das_fontes ordem_a_seguir(const char* ordem_pedida, const arquivos_de_nomes& arquivos) {
+    if (ordem_pedida[0] == '\0') return ordem_do_nsswitch(arquivos.nsswitch, arquivos.ordem_padrao);
+    ordem_das_fontes ordem{};
+    for (const char* c = ordem_pedida; *c != '\0' && ordem.quantas < fontes_maximas; ++c)
+        if (*c == 'f' || *c == 'b') ordem.fontes[ordem.quantas++] = {*c == 'b', {true, false, false, false}};
+    return ordem;
+}
+
+// A channel that asks DNS only: the hosts file is the index's.
+ares_channel abrir_canal(const char* servidores, bool por_tcp) {
     static std::once_flag biblioteca;
     static int biblioteca_iniciada = ARES_ENOTINITIALIZED;
     std::call_once(biblioteca, [] { biblioteca_iniciada = ares_library_init(ARES_LIB_INIT_ALL); });
     if (biblioteca_iniciada != ARES_SUCCESS) return nullptr;
     ares_options opcoes{};
-    int mascara = ARES_OPT_TIMEOUTMS | ARES_OPT_TRIES;
+    int mascara = ARES_OPT_TIMEOUTMS | ARES_OPT_TRIES | ARES_OPT_LOOKUPS;
     opcoes.timeout = static_cast<int>(duracao_de_consulta_dns_ms);
     opcoes.tries = 1;
+    char so_dns[] = "b";
+    opcoes.lookups = so_dns;
+    if (por_tcp) {
+        mascara |= ARES_OPT_FLAGS;
+        opcoes.flags = ARES_FLAG_USEVC;
+    }
+    ares_channel novo = nullptr;
+    if (ares_init_options(&novo, &opcoes, mascara) != ARES_SUCCESS) return nullptr;
+    if (servidores[0] != '\0' && ares_set_servers_ports_csv(novo, servidores) != ARES_SUCCESS) {
+        ares_destroy(novo);
+        return nullptr;
+    }
+    return novo;
+}
+
+// A new channel for new settings; the lookups the old one held go on in it.
+void trocar_canal(const char* servidores) {
+    ares_channel antigo = canal;
+    canal = abrir_canal(servidores, configuracao.por_tcp);
+    if (antigo == nullptr) return;
+    reencaminhar = true;
+    ares_destroy(antigo);
+    reencaminhar = false;
+    despertar_nomes();  // the lookups queued again start at the next turn
+}
+
+// "No name" answers came from the settings just replaced: asked again.
+void esquecer_os_sem_nome() {
+    std::lock_guard<std::mutex> guarda(trava);
+    for (entrada_de_nome& e : cache)
+        if (e.estado == estado_da_entrada::sem_nome) liberar(e);
+}
+
+// Reads what changed of the hosts file, resolv.conf and nsswitch.conf since
+// the last look: a few file signatures when nothing did.
+void seguir_o_sistema() {
     char servidores[sizeof servidores_de_teste];
     char ordem[sizeof ordem_de_teste];
     {
@@ -305,17 +443,17 @@ ares_channel abrir_canal() {
         std::memcpy(servidores, servidores_de_teste, sizeof servidores);
         std::memcpy(ordem, ordem_de_teste, sizeof ordem);
     }
-    if (servidores[0] != '\0') {
-        mascara |= ARES_OPT_LOOKUPS;
-        opcoes.lookups = ordem;
-    }
-    ares_channel canal = nullptr;
-    if (ares_init_options(&canal, &opcoes, mascara) != ARES_SUCCESS) return nullptr;
-    if (servidores[0] != '\0' && ares_set_servers_ports_csv(canal, servidores) != ARES_SUCCESS) {
-        ares_destroy(canal);
-        return nullptr;
-    }
-    return canal;
+    arquivos_de_nomes arquivos = arquivos_de_nomes_do_sistema();
+    atualizar_indice_do_hosts(arquivos.hosts);
+    firma_de_arquivo resolv_conf = firmar_arquivo(arquivos.resolv_conf);
+    firma_de_arquivo nsswitch = firmar_arquivo(arquivos.nsswitch);
+    bool resolv_mudou = !configuracao.lida || !mesma_firma(resolv_conf, configuracao.resolv_conf);
+    if (!resolv_mudou && mesma_firma(nsswitch, configuracao.nsswitch)) return;
+    bool primeira = !configuracao.lida;
+    configuracao = {true, resolv_conf, nsswitch, ordem_a_seguir(ordem, arquivos),
+                    pede_dns_por_tcp(arquivos.resolv_conf)};
+    if (!primeira) esquecer_os_sem_nome();
+    if (resolv_mudou) trocar_canal(servidores);
 }
 
 struct trabalho_da_volta {
@@ -343,6 +481,8 @@ bool ninguem_espera() {
 
 // While lookups are in flight the thread looks at their windows this often.
 constexpr int olhar_janelas_ms = 20;
+// Otherwise it wakes this often to see whether the system's settings changed.
+constexpr int olhar_o_sistema_ms = 1000;
 
 int sockets_do_canal(ares_channel canal, socket_de_nomes (&sockets)[ARES_GETSOCK_MAXNUM]) {
     ares_socket_t lista[ARES_GETSOCK_MAXNUM];
@@ -364,7 +504,7 @@ void esperar_e_processar(ares_channel canal) {
         contagem.sockets_abertos = n;
         em_voo = no_canal > 0;
     }
-    esperar_sockets(sockets, n, em_voo ? olhar_janelas_ms : -1);
+    esperar_sockets(sockets, n, em_voo ? olhar_janelas_ms : olhar_o_sistema_ms);
     if (canal == nullptr) return;
     for (int i = 0; i < n; ++i)
         if (sockets[i].pode_ler || sockets[i].pode_escrever)
@@ -374,17 +514,21 @@ void esperar_e_processar(ares_channel canal) {
 }
 
 void corpo_do_resolvedor() {
-    ares_channel canal = abrir_canal();
+    configuracao.lida = false;
     static trabalho_da_volta trabalho;  // one thread at a time
     for (;;) {
         tomar_trabalho(trabalho);
         if (trabalho.parar) break;
+        // After the work is taken: a lookup asked for after a file changed
+        // is made with the new settings.
+        seguir_o_sistema();
         if (trabalho.cancelar && canal) ares_cancel(canal);
-        for (int i = 0; i < trabalho.quantos; ++i) iniciar_no_canal(canal, trabalho.pedidos[i]);
+        for (int i = 0; i < trabalho.quantos; ++i) iniciar_consulta(trabalho.pedidos[i]);
         if (canal && ninguem_espera()) ares_cancel(canal);
         esperar_e_processar(canal);
     }
     if (canal) ares_destroy(canal);
+    canal = nullptr;
 }
 
 // Starts the thread when it does not run. The caller holds trava_do_ciclo.
@@ -399,10 +543,10 @@ void garantir_resolvedor() {
     thread_do_resolvedor.reset(new std::thread(corpo_do_resolvedor));
 }
 
-}  // namespace
-
-resposta_de_nome pedir_nome(const char* ip, unsigned janela_ms, char* destino,
-                            std::size_t largura) {
+// What pedir_nome and olhar_nome share; `esperar` lets an attempt that wants
+// the name wait a moment for a lookup under way.
+resposta_de_nome saber_nome(const char* ip, unsigned janela_ms, char* destino,
+                            std::size_t largura, bool esperar) {
     unsigned char endereco[4];
     if (!ler_endereco(ip, endereco)) return resposta_de_nome::sem_nome;
     std::lock_guard<std::mutex> ciclo(trava_do_ciclo);
@@ -417,11 +561,23 @@ resposta_de_nome pedir_nome(const char* ip, unsigned janela_ms, char* destino,
     }
     if (indice < 0) return resposta_de_nome::sem_nome;
     cache[indice].usada_em = agora;
-    if (destino != nullptr) {
+    if (destino != nullptr && esperar) {
         esperar_resposta(guarda, indice);
         expirar_se_passou(cache[indice], agora_ms());
     }
     return resposta_da_entrada(cache[indice], destino, largura);
+}
+
+}  // namespace
+
+resposta_de_nome pedir_nome(const char* ip, unsigned janela_ms, char* destino,
+                            std::size_t largura) {
+    return saber_nome(ip, janela_ms, destino, largura, true);
+}
+
+resposta_de_nome olhar_nome(const char* ip, unsigned janela_ms, char* destino,
+                            std::size_t largura) {
+    return saber_nome(ip, janela_ms, destino, largura, false);
 }
 
 void esquecer_nomes() {

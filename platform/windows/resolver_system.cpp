@@ -6,6 +6,7 @@
 #include <winsock2.h>
 
 #include <atomic>
+#include <cstring>
 
 namespace plataforma::nomes {
 
@@ -105,6 +106,32 @@ void esperar_sockets(socket_de_nomes* sockets, int quantos, int espera_ms) {
                               FD_ISSET(sockets[i].socket, &erro);
         sockets[i].pode_escrever = FD_ISSET(sockets[i].socket, &escrita) != 0;
     }
+}
+
+arquivos_de_nomes arquivos_de_nomes_do_sistema() {
+    // The hosts file beside the system's drivers, as Windows and c-ares find it.
+    static char hosts[MAX_PATH + 32] = {0};
+    if (hosts[0] == '\0') {
+        UINT n = GetSystemDirectoryA(hosts, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) hosts[0] = '\0';
+        else std::strcat(hosts, "\\drivers\\etc\\hosts");
+    }
+    return {hosts, "", "", "files dns"};
+}
+
+firma_de_arquivo firmar_arquivo(const char* caminho) {
+    if (caminho[0] == '\0') return {false, 0, 0, 0, 0};
+    HANDLE arquivo = CreateFileA(caminho, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (arquivo == INVALID_HANDLE_VALUE) return {false, 0, 0, 0, 0};
+    BY_HANDLE_FILE_INFORMATION dados;
+    bool lido = GetFileInformationByHandle(arquivo, &dados) != 0;
+    CloseHandle(arquivo);
+    if (!lido) return {false, 0, 0, 0, 0};
+    auto juntar = [](DWORD alto, DWORD baixo) { return (static_cast<uint64_t>(alto) << 32) | baixo; };
+    return {true, dados.dwVolumeSerialNumber, juntar(dados.nFileIndexHigh, dados.nFileIndexLow),
+            juntar(dados.nFileSizeHigh, dados.nFileSizeLow),
+            juntar(dados.ftLastWriteTime.dwHighDateTime, dados.ftLastWriteTime.dwLowDateTime)};
 }
 
 }  // namespace plataforma::nomes

@@ -99,6 +99,7 @@ protected:
     static std::string varrer() {
         testing::internal::CaptureStdout();
         EXPECT_EQ(fazer_varredura(), VARREDURA_SEGUE);
+        listar_conexoes_pendentes();
         return testing::internal::GetCapturedStdout();
     }
     static int linha_do_painel(const char* porta_local) {

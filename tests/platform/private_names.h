@@ -1,6 +1,7 @@
 // Real reverse resolutions against names of our own: the test program runs
-// itself again inside a private mount namespace where /etc/hosts is a file of
-// the test's and names come from files only, so no query leaves the machine
+// itself again inside a private mount namespace where /etc/hosts,
+// /etc/nsswitch.conf and /etc/resolv.conf are files of the test's (names from
+// files only, unless the test says otherwise), so no query leaves the machine
 // and the machine's own files are never touched.
 #pragma once
 #include <unistd.h>
@@ -24,21 +25,24 @@ inline bool nomes_privados_possiveis() {
     return executar({"/usr/bin/unshare", "--mount", "/bin/true"}, pasta.caminho(), {}, 10.0).status == 0;
 }
 
-// Runs the tests matching `filtro` of this same program with `hosts` as the
-// only source of names.
+// Runs the tests matching `filtro` of this same program with `hosts`,
+// `nsswitch` and `resolv_conf` as the system's name files.
 inline resultado_processo executar_com_nomes_privados(const std::string& filtro,
-                                                       const std::string& hosts) {
+                                                       const std::string& hosts,
+                                                       const std::string& nsswitch = "hosts: files\n",
+                                                       const std::string& resolv_conf = "") {
     PastaTemporaria pasta;
     escrever_arquivo(pasta / "hosts", hosts);
-    escrever_arquivo(pasta / "nsswitch.conf", "hosts: files\n");
+    escrever_arquivo(pasta / "nsswitch.conf", nsswitch);
+    escrever_arquivo(pasta / "resolv.conf", resolv_conf);
     char programa[4096] = {0};
     ssize_t n = readlink("/proc/self/exe", programa, sizeof programa - 1);
     if (n <= 0) return resultado_processo{};
     const char* roteiro =
         "mount --bind \"$0\" /etc/hosts && mount --bind \"$1\" /etc/nsswitch.conf && "
-        "exec \"$2\" --gtest_filter=\"$3\"";
+        "mount --bind \"$2\" /etc/resolv.conf && exec \"$3\" --gtest_filter=\"$4\"";
     return executar({"/usr/bin/unshare", "--mount", "/bin/sh", "-c", roteiro, pasta / "hosts",
-                     pasta / "nsswitch.conf", programa, filtro},
+                     pasta / "nsswitch.conf", pasta / "resolv.conf", programa, filtro},
                     pasta.caminho(), {std::string(marca_nomes_privados) + "=1"}, 60.0);
 }
 

@@ -1,7 +1,9 @@
 // A DNS server of our own on a loopback UDP port, for the resolver's tests and
 // benchmark: it answers reverse (PTR) queries as its rule says for each
-// address — with a name, with "no such name" (NXDOMAIN), never, or only once
-// the test releases the answer. Header-only so the benchmark can use it too.
+// address — with a name, with "no such name" (NXDOMAIN), never, only once
+// the test releases the answer, or with a name after a set delay; over UDP,
+// and over TCP too once asked to listen there. Header-only so the benchmark
+// can use it too.
 #pragma once
 #ifdef _WIN32
 #include <winsock2.h>
@@ -14,7 +16,9 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -31,6 +35,8 @@ namespace teste {
 using soquete_dns = SOCKET;
 constexpr soquete_dns sem_soquete_dns = INVALID_SOCKET;
 constexpr int tipo_do_soquete_dns = SOCK_DGRAM;
+constexpr int tipo_do_soquete_tcp = SOCK_STREAM;
+constexpr int sem_sinal_ao_enviar = 0;
 inline void fechar_soquete_dns(soquete_dns s) { closesocket(s); }
 struct rede_do_servidor_dns {
     rede_do_servidor_dns() {
@@ -43,15 +49,18 @@ struct rede_do_servidor_dns {
 using soquete_dns = int;
 constexpr soquete_dns sem_soquete_dns = -1;
 constexpr int tipo_do_soquete_dns = SOCK_DGRAM | SOCK_CLOEXEC;  // not for programs the tests start
+constexpr int tipo_do_soquete_tcp = SOCK_STREAM | SOCK_CLOEXEC;
+constexpr int sem_sinal_ao_enviar = MSG_NOSIGNAL;
 inline void fechar_soquete_dns(soquete_dns s) { close(s); }
 struct rede_do_servidor_dns {};
 #endif
 
-enum class modo_dns { nome, sem_nome, mudo, reter };
+enum class modo_dns { nome, sem_nome, mudo, reter, atrasar };
 
 struct resposta_dns {
     modo_dns modo;
-    std::string nome;  // for nome, and for reter once released
+    std::string nome;   // for nome and atrasar, and for reter once released
+    int atraso_ms = 0;  // for atrasar
 };
 
 class ServidorDns {
@@ -80,7 +89,26 @@ public:
         parar_ = true;
         if (thread_.joinable()) thread_.join();
         if (socket_ != sem_soquete_dns) fechar_soquete_dns(socket_);
+        if (ouvinte_tcp_ != sem_soquete_dns) fechar_soquete_dns(ouvinte_tcp_);
+        for (soquete_dns c : clientes_tcp_) fechar_soquete_dns(c);
     }
+
+    // Listens for TCP on the same address and port too; before the first query.
+    bool ouvir_tcp() {
+        soquete_dns s = socket(AF_INET, tipo_do_soquete_tcp, IPPROTO_TCP);
+        sockaddr_in e{};
+        e.sin_family = AF_INET;
+        e.sin_port = htons(static_cast<uint16_t>(porta_));
+        e.sin_addr.s_addr = inet_addr(endereco_.c_str());
+        if (s == sem_soquete_dns) return false;
+        if (bind(s, reinterpret_cast<sockaddr*>(&e), sizeof e) != 0 || listen(s, 8) != 0) {
+            fechar_soquete_dns(s);
+            return false;
+        }
+        ouvinte_tcp_ = s;
+        return true;
+    }
+    int consultas_tcp() const { return consultas_tcp_.load(); }
 
     bool pronto() const { return porta_ > 0; }
     int porta() const { return porta_; }
@@ -108,11 +136,33 @@ public:
     }
 
 private:
+    using relogio = std::chrono::steady_clock;
+
     struct retida {
         std::string ip, nome;
         std::vector<uint8_t> consulta;
         sockaddr_in origem;
+        relogio::time_point quando;  // for a delayed answer
     };
+
+    // Sends the delayed answers whose time has come; the wait until the next.
+    int responder_atrasadas() {
+        std::lock_guard<std::mutex> guarda(trava_);
+        relogio::time_point agora = relogio::now();
+        int espera = 20;
+        std::vector<retida> ficam;
+        for (retida& r : atrasadas_) {
+            if (r.quando <= agora) {
+                responder(r.consulta, r.origem, r.nome, false);
+                continue;
+            }
+            auto falta = std::chrono::duration_cast<std::chrono::milliseconds>(r.quando - agora).count();
+            espera = std::min(espera, static_cast<int>(falta) + 1);
+            ficam.push_back(r);
+        }
+        atrasadas_.swap(ficam);
+        return espera;
+    }
 
     // "5.113.0.203.in-addr.arpa" -> "203.0.113.5"; "" for anything else.
     static std::string endereco_da_pergunta(const std::vector<std::string>& rotulos) {
@@ -134,7 +184,7 @@ private:
     }
 
     void responder(const std::vector<uint8_t>& consulta, const sockaddr_in& origem,
-                   const std::string& nome, bool sem_nome) {
+                   const std::string& nome, bool sem_nome, soquete_dns tcp = sem_soquete_dns) {
         std::vector<std::string> rotulos;
         std::size_t fim = ler_pergunta(consulta, rotulos);
         std::vector<uint8_t> r(consulta.begin(), consulta.begin() + static_cast<long>(fim));
@@ -160,12 +210,19 @@ private:
             r.insert(r.end(), cabeca, cabeca + sizeof cabeca);
             r.insert(r.end(), dados.begin(), dados.end());
         }
-        sendto(socket_, reinterpret_cast<const char*>(r.data()), static_cast<int>(r.size()), 0,
-               reinterpret_cast<const sockaddr*>(&origem), sizeof origem);
+        if (tcp != sem_soquete_dns) {
+            uint8_t tamanho[2] = {static_cast<uint8_t>(r.size() >> 8), static_cast<uint8_t>(r.size() & 0xFF)};
+            r.insert(r.begin(), tamanho, tamanho + 2);
+            send(tcp, reinterpret_cast<const char*>(r.data()), static_cast<int>(r.size()), sem_sinal_ao_enviar);
+        } else {
+            sendto(socket_, reinterpret_cast<const char*>(r.data()), static_cast<int>(r.size()), 0,
+                   reinterpret_cast<const sockaddr*>(&origem), sizeof origem);
+        }
         ++enviadas_;
     }
 
-    void atender(const std::vector<uint8_t>& consulta, const sockaddr_in& origem) {
+    void atender(const std::vector<uint8_t>& consulta, const sockaddr_in& origem,
+                 soquete_dns tcp = sem_soquete_dns) {
         std::vector<std::string> rotulos;
         if (ler_pergunta(consulta, rotulos) == 0) return;
         std::string ip = endereco_da_pergunta(rotulos);
@@ -173,9 +230,37 @@ private:
         std::lock_guard<std::mutex> guarda(trava_);
         ++total_;
         ++por_ip_[ip];
-        if (r.modo == modo_dns::nome) responder(consulta, origem, r.nome, false);
-        if (r.modo == modo_dns::sem_nome) responder(consulta, origem, "", true);
-        if (r.modo == modo_dns::reter) retidas_.push_back({ip, r.nome, consulta, origem});
+        if (r.modo == modo_dns::nome) responder(consulta, origem, r.nome, false, tcp);
+        if (r.modo == modo_dns::sem_nome) responder(consulta, origem, "", true, tcp);
+        if (r.modo == modo_dns::reter) retidas_.push_back({ip, r.nome, consulta, origem, {}});
+        if (r.modo == modo_dns::atrasar)
+            atrasadas_.push_back({ip, r.nome, consulta, origem,
+                                  relogio::now() + std::chrono::milliseconds(r.atraso_ms)});
+    }
+
+    // One query of a TCP client (its length first); false when it closed.
+    bool atender_tcp(soquete_dns cliente) {
+        uint8_t tamanho[2];
+        if (recv(cliente, reinterpret_cast<char*>(tamanho), 2, MSG_WAITALL) != 2) return false;
+        std::vector<uint8_t> consulta(static_cast<std::size_t>(tamanho[0] << 8 | tamanho[1]));
+        int n = static_cast<int>(consulta.size());
+        if (recv(cliente, reinterpret_cast<char*>(consulta.data()), n, MSG_WAITALL) != n) return false;
+        ++consultas_tcp_;
+        atender(consulta, sockaddr_in{}, cliente);
+        return true;
+    }
+
+    void servir_tcp(fd_set& leitura) {
+        if (FD_ISSET(ouvinte_tcp_, &leitura)) {
+            soquete_dns cliente = accept(ouvinte_tcp_, nullptr, nullptr);
+            if (cliente != sem_soquete_dns) clientes_tcp_.push_back(cliente);
+        }
+        std::vector<soquete_dns> ficam;
+        for (soquete_dns c : clientes_tcp_) {
+            if (!FD_ISSET(c, &leitura) || atender_tcp(c)) ficam.push_back(c);
+            else fechar_soquete_dns(c);
+        }
+        clientes_tcp_.swap(ficam);
     }
 
     void servir() {
@@ -184,9 +269,20 @@ private:
             fd_set leitura;
             FD_ZERO(&leitura);
             FD_SET(socket_, &leitura);
-            timeval espera{0, 20000};
-            if (select(static_cast<int>(socket_) + 1, &leitura, nullptr, nullptr, &espera) <= 0)
+            soquete_dns maior = socket_;
+            soquete_dns ouvinte = ouvinte_tcp_;
+            auto observar = [&](soquete_dns s) {
+                FD_SET(s, &leitura);
+                maior = std::max(maior, s);
+            };
+            if (ouvinte != sem_soquete_dns) observar(ouvinte);
+            for (soquete_dns c : clientes_tcp_) observar(c);
+            int espera_ms = responder_atrasadas();
+            timeval espera{0, espera_ms * 1000};
+            if (select(static_cast<int>(maior) + 1, &leitura, nullptr, nullptr, &espera) <= 0)
                 continue;
+            if (ouvinte != sem_soquete_dns) servir_tcp(leitura);
+            if (!FD_ISSET(socket_, &leitura)) continue;
             sockaddr_in origem{};
             socklen_t tamanho = sizeof origem;
             auto n = recvfrom(socket_, reinterpret_cast<char*>(pacote.data()),
@@ -199,6 +295,10 @@ private:
     rede_do_servidor_dns rede_;
     regra regra_;
     soquete_dns socket_ = sem_soquete_dns;
+    // Set before the first query, read by the server's thread.
+    std::atomic<soquete_dns> ouvinte_tcp_{sem_soquete_dns};
+    std::vector<soquete_dns> clientes_tcp_;  // the server's thread only
+    std::atomic<int> consultas_tcp_{0};
     int porta_ = 0;
     std::string endereco_;
     std::thread thread_;
@@ -207,6 +307,7 @@ private:
     int total_ = 0;
     std::map<std::string, int> por_ip_;
     std::vector<retida> retidas_;
+    std::vector<retida> atrasadas_;
     std::atomic<int> enviadas_{0};
 };
 
