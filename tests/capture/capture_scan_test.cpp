@@ -1,7 +1,10 @@
 // One reading into the capture tables, over real loopback connections.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -205,6 +208,8 @@ TEST_F(Captura, DecisaoDosFiltrosNasLinhas) {
         {&exibir_lan_10, "10.1.2.3", "5000", 1},     {&exibir_lan_10, "100.1.2.3", "5000", 0},
         {&exibir_lan_10, "110.1.2.3", "5000", 0},    {&exibir_lan_192, "192.168.0.7", "5000", 1},
         {&exibir_lan_192, "192.16.8.7", "5000", 0},  {&exibir_lan_192, "192.169.0.7", "5000", 0},
+        {&exibir_localhost, "::1", "5000", 1},       {&exibir_localhost, "::1:0", "5000", 0},
+        {&exibir_lan_10, "fd00::10", "5000", 0},     {&exibir_lan_192, "fe80::1", "5000", 0},
     };
     for (const caso& c : casos) {
         mostrar_tudo();
@@ -212,6 +217,78 @@ TEST_F(Captura, DecisaoDosFiltrosNasLinhas) {
         *c.flag = 0;
         EXPECT_EQ(conexao_omitida(c.ip, c.porta), c.omitida) << c.ip << ":" << c.porta;
     }
+}
+
+// An address as `ss` writes it: IPv6 within brackets, a dual-stack socket's
+// IPv4 connection as an IPv4-mapped address.
+std::string sem_colchetes(std::string ip) {
+    if (ip.size() > 2 && ip.front() == '[') ip = ip.substr(1, ip.size() - 2);
+    if (ip.rfind("::ffff:", 0) == 0 && ip.find('.') != std::string::npos) ip = ip.substr(7);
+    return ip;
+}
+
+// "address port address port" of every established connection `ss` lists
+// whose remote address is not among `omitidos`.
+std::multiset<std::string> conexoes_do_ss(const std::set<std::string>& omitidos = {}) {
+    std::multiset<std::string> conexoes;
+    std::FILE* ss = popen("ss -Htn state established", "r");
+    if (ss == nullptr) return conexoes;
+    char linha[512];
+    while (std::fgets(linha, sizeof linha, ss)) {
+        std::istringstream campos(linha);
+        std::string recebidos, enviados, local, remota;
+        campos >> recebidos >> enviados >> local >> remota;
+        std::size_t fim_local = local.rfind(':'), fim_remota = remota.rfind(':');
+        if (fim_local == std::string::npos || fim_remota == std::string::npos) continue;
+        std::string ip_remoto = sem_colchetes(remota.substr(0, fim_remota));
+        if (omitidos.count(ip_remoto)) continue;
+        conexoes.insert(sem_colchetes(local.substr(0, fim_local)) + " " + local.substr(fim_local + 1) +
+                        " " + ip_remoto + " " + remota.substr(fim_remota + 1));
+    }
+    pclose(ss);
+    return conexoes;
+}
+
+std::multiset<std::string> conexoes_da_leitura() {
+    std::multiset<std::string> conexoes;
+    for (const linha& l : linhas_de(0))
+        conexoes.insert(l.celula[CAP_IP_LOCAL] + " " + l.celula[CAP_PORTA_LOCAL] + " " +
+                        l.celula[CAP_IP_REMOTO] + " " + l.celula[CAP_PORTA_REMOTA]);
+    return conexoes;
+}
+
+// Connections on ::1, on a documentation address and on a unique-local one,
+// beside an IPv4 one and a dual-stack socket's IPv4 one: a reading keeps what
+// `ss` lists, through either source, and the localhost filter omits ::1 as it
+// omits 127.0.0.1.
+TEST_F(Captura, IPv6EIPv4JuntosComoOSsLista) {
+    ASSERT_TRUE(loopback::ipv6_no_loopback("2001:db8::1") && loopback::ipv6_no_loopback("fd00::5"));
+    auto em_1 = loopback::ouvinte::ipv6("::1");
+    auto documentacao = loopback::ouvinte::ipv6("2001:db8::1");
+    auto unico = loopback::ouvinte::ipv6("fd00::5");
+    auto ipv4 = loopback::ouvinte::ipv4("127.0.0.2");
+    auto dupla = loopback::ouvinte::dupla_pilha();
+    std::vector<loopback::par> pares;
+    pares.push_back(loopback::conectar_ipv6(em_1, "::1"));
+    pares.push_back(loopback::conectar_ipv6(documentacao, "2001:db8::1"));
+    pares.push_back(loopback::conectar_ipv6(unico, "fd00::5"));
+    pares.push_back(loopback::conectar(ipv4, "127.0.0.2"));
+    pares.push_back(loopback::conectar(dupla, "127.0.0.3"));
+    for (const auto& par : pares) ASSERT_TRUE(par.pronto());
+    std::multiset<std::string> esperadas = conexoes_do_ss();
+    ASSERT_GE(esperadas.size(), 10u) << "ss -Htn state established (iproute2)";
+    EXPECT_EQ(esperadas.count("2001:db8::1 " + std::to_string(pares[1].porta_servidor) +
+                              " 2001:db8::1 " + std::to_string(pares[1].porta_cliente)),
+              1u);
+    for (bool por_proc : {false, true}) {
+        plataforma::usar_segunda_via_da_tabela(por_proc);
+        capturar(0);
+        plataforma::usar_segunda_via_da_tabela(false);
+        EXPECT_EQ(conexoes_da_leitura(), esperadas) << (por_proc ? "/proc/net/tcp6" : "netlink");
+    }
+    exibir_localhost = 0;
+    capturar(0);
+    EXPECT_EQ(conexoes_da_leitura(), conexoes_do_ss({"::1", "127.0.0.1"}));
 }
 
 // A connection owned by a child that ends between two readings: found with the

@@ -83,6 +83,65 @@ TEST_F(Painel, EnderecoLocalVenceAPortaEQuaseLocalNaoConta) {
               -1);
 }
 
+TEST_F(Painel, EnderecosIPv6LocaisComoOsIPv4) {
+    const std::vector<linha_de_teste> linhas = {
+        {"::1", "443", true, {200, 200, 200}},        {"fe80::1", "80", true, {200, 200, 200}},
+        {"febf::1", "22", false, {100, 100, 100}},    {"fd00::5", "22", false, {100, 100, 100}},
+        {"fc00::5", "5000", true, {200, 200, 200}},   {"fec0::1", "22", true, {250, 130, 100}},
+        {"2001:db8::1", "443", true, {100, 200, 100}}, {"fe00::1", "443", false, {0, 100, 0}},
+    };
+    std::vector<std::pair<int, linha_de_teste>> de_cima;
+    for (int n = 0; n < static_cast<int>(linhas.size()); ++n) {
+        acrescentar(n, linhas[static_cast<std::size_t>(n)]);
+        de_cima.insert(de_cima.begin(), {n, linhas[static_cast<std::size_t>(n)]});
+    }
+    exibir_painel(1);
+    EXPECT_EQ(comparar_com(de_cima), -1);
+}
+
+// Whether the `largura` pixel columns of the line at y from xa in `a` and from
+// xb in `b` are the same.
+bool trechos_iguais(SDL_Surface* a, int xa, SDL_Surface* b, int xb, int largura, int y) {
+    for (int linha = y; linha < y + 12; ++linha)
+        for (int i = 0; i < largura; ++i)
+            if (pixel(a, xa + i, linha) != pixel(b, xb + i, linha)) return false;
+    return true;
+}
+
+// The rightmost pixel column of the line at y where `a` and `b` differ, -1 if none.
+int ultima_coluna_diferente(SDL_Surface* a, SDL_Surface* b, int y) {
+    for (int x = 799; x >= 0; --x)
+        if (!trechos_iguais(a, x, b, x, 1, y)) return x;
+    return -1;
+}
+
+TEST_F(Painel, EnderecoIPv6LongoCabeNaColunaComSeuInicioESeuFim) {
+    const linha_de_teste longo{"2001:db8:aaaa:bbbb:cccc:dddd:eeee:ffff", "443", true,
+                               {100, 200, 100}};
+    acrescentar(0, longo);
+    exibir_painel(1);
+    // The line without its address; the whole address alone on the empty panel.
+    SDL_Surface* sem_endereco = SDL_ConvertSurface(fundo, fundo->format, SDL_SWSURFACE);
+    desenhar_esperado(sem_endereco, 0, 135, {"", longo.porta, true, longo.cor});
+    SDL_Surface* inteiro = SDL_ConvertSurface(fundo, fundo->format, SDL_SWSURFACE);
+    SDL_Surface* texto = TTF_RenderText_Blended(fonte, longo.ip.c_str(), {100, 200, 100, 0});
+    SDL_Rect onde{457, 135, 0, 0};
+    SDL_BlitSurface(texto, nullptr, inteiro, &onde);
+    SDL_FreeSurface(texto);
+    int fim_inteiro = ultima_coluna_diferente(fundo, inteiro, 135);
+    ASSERT_GT(fim_inteiro, 557) << "whole, the address would not fit its column";
+
+    EXPECT_TRUE(trechos_iguais(sem_endereco, 0, screen, 0, 457, 135));
+    int fim = ultima_coluna_diferente(sem_endereco, screen, 135);
+    EXPECT_GT(fim, 500);
+    EXPECT_LT(fim, 557 - 3) << "the address stays left of the port column";
+    EXPECT_TRUE(trechos_iguais(sem_endereco, fim + 1, screen, fim + 1, 800 - fim - 1, 135));
+    EXPECT_TRUE(trechos_iguais(inteiro, 457, screen, 457, 30, 135)) << "its start";
+    EXPECT_TRUE(trechos_iguais(inteiro, fim_inteiro - 20, screen, fim - 20, 21, 135)) << "its end";
+    SDL_FreeSurface(inteiro);
+    SDL_FreeSurface(sem_endereco);
+}
+
 TEST_F(Painel, PainelVazioSoDesenhaOFundo) {
     SDL_FillRect(screen, nullptr, 0);
     exibir_painel(1);

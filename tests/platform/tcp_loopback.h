@@ -1,6 +1,6 @@
 // Real TCP connections over the loopback interface for the tests: listeners
-// (IPv4, or dual-stack IPv6 that accepts IPv4 clients) and connected pairs,
-// closed when they go out of scope.
+// (IPv4, IPv6, or dual-stack IPv6 that accepts IPv4 clients) and connected
+// pairs, closed when they go out of scope.
 #pragma once
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -8,10 +8,27 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace loopback {
+
+// Puts the IPv6 address `ip` on the loopback link; only for a test that runs
+// in a network namespace of its own (EXIGIR_REDE_PRIVADA). True once it is there.
+inline bool ipv6_no_loopback(const char* ip) {
+    std::string comando = std::string("ip -6 addr replace ") + ip + "/128 dev lo nodad 2>&1";
+    return std::system(comando.c_str()) == 0;
+}
+
+inline sockaddr_in6 endereco_ipv6(const char* ip, uint16_t porta) {
+    sockaddr_in6 a{};
+    a.sin6_family = AF_INET6;
+    a.sin6_port = htons(porta);
+    inet_pton(AF_INET6, ip, &a.sin6_addr);
+    return a;
+}
 
 inline uint32_t endereco(const char* ip) {
     in_addr a{};
@@ -80,6 +97,18 @@ public:
         o.porta_ = porta_local(o.fd_.fd());
         return o;
     }
+    // IPv6 only, on `ip`.
+    static ouvinte ipv6(const char* ip) {
+        ouvinte o;
+        o.fd_ = descritor(socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        int sim = 1;
+        setsockopt(o.fd_.fd(), IPPROTO_IPV6, IPV6_V6ONLY, &sim, sizeof sim);
+        sockaddr_in6 a = endereco_ipv6(ip, 0);
+        o.pronto_ = bind(o.fd_.fd(), reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+                    listen(o.fd_.fd(), 1024) == 0;
+        o.porta_ = porta_local(o.fd_.fd());
+        return o;
+    }
     bool pronto() const { return pronto_; }
     uint16_t porta() const { return porta_; }
     int fd() const { return fd_.fd(); }
@@ -107,6 +136,18 @@ inline par conectar(const ouvinte& o, const char* ip, int flags_socket = SOCK_CL
     a.sin_family = AF_INET;
     a.sin_port = htons(o.porta());
     a.sin_addr.s_addr = endereco(ip);
+    if (connect(p.cliente.fd(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return par();
+    p.servidor = descritor(accept4(o.fd(), nullptr, nullptr, SOCK_CLOEXEC));
+    p.porta_cliente = porta_local(p.cliente.fd());
+    p.porta_servidor = o.porta();
+    return p;
+}
+
+// Connects an IPv6 client to `ip`:`o.porta()` and accepts it.
+inline par conectar_ipv6(const ouvinte& o, const char* ip) {
+    par p;
+    p.cliente = descritor(socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in6 a = endereco_ipv6(ip, o.porta());
     if (connect(p.cliente.fd(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return par();
     p.servidor = descritor(accept4(o.fd(), nullptr, nullptr, SOCK_CLOEXEC));
     p.porta_cliente = porta_local(p.cliente.fd());
