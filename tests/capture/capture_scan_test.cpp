@@ -277,9 +277,6 @@ TEST_F(Captura, IPv6EIPv4JuntosComoOSsLista) {
     for (const auto& par : pares) ASSERT_TRUE(par.pronto());
     std::multiset<std::string> esperadas = conexoes_do_ss();
     ASSERT_GE(esperadas.size(), 10u) << "ss -Htn state established (iproute2)";
-    EXPECT_EQ(esperadas.count("2001:db8::1 " + std::to_string(pares[1].porta_servidor) +
-                              " 2001:db8::1 " + std::to_string(pares[1].porta_cliente)),
-              1u);
     for (bool por_proc : {false, true}) {
         plataforma::usar_segunda_via_da_tabela(por_proc);
         capturar(0);

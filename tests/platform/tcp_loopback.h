@@ -16,10 +16,9 @@
 namespace loopback {
 
 // Puts the IPv6 address `ip` on the loopback link; only for a test that runs
-// in a network namespace of its own (EXIGIR_REDE_PRIVADA). True once it is there.
+// in a network namespace of its own (EXIGIR_REDE_PRIVADA).
 inline bool ipv6_no_loopback(const char* ip) {
-    std::string comando = std::string("ip -6 addr replace ") + ip + "/128 dev lo nodad 2>&1";
-    return std::system(comando.c_str()) == 0;
+    return std::system(("ip -6 addr replace " + std::string(ip) + "/128 dev lo nodad").c_str()) == 0;
 }
 
 inline sockaddr_in6 endereco_ipv6(const char* ip, uint16_t porta) {
@@ -101,8 +100,6 @@ public:
     static ouvinte ipv6(const char* ip) {
         ouvinte o;
         o.fd_ = descritor(socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        int sim = 1;
-        setsockopt(o.fd_.fd(), IPPROTO_IPV6, IPV6_V6ONLY, &sim, sizeof sim);
         sockaddr_in6 a = endereco_ipv6(ip, 0);
         o.pronto_ = bind(o.fd_.fd(), reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
                     listen(o.fd_.fd(), 1024) == 0;
