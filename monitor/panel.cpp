@@ -34,7 +34,7 @@ cor_rgb cor_da_linha(const char* ip_remoto, const char* porta_remota, const char
 // and hosts apart, with a mark between them; the report and the standard
 // output carry the whole address.
 constexpr int largura_coluna_endereco = colunas_x[2] - colunas_x[1] - 4;
-constexpr char marca_de_corte[] = "\xB7";  // a middle dot, in the font's Latin-1
+constexpr char marca_de_corte[] = "\xB7\xB7";  // two middle dots, in the font's Latin-1
 
 int largura_do_texto(const char* texto) {
     int largura = 0, altura = 0;
