@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -219,33 +218,27 @@ TEST_F(Captura, DecisaoDosFiltrosNasLinhas) {
     }
 }
 
-// An address as `ss` writes it: IPv6 within brackets, a dual-stack socket's
-// IPv4 connection as an IPv4-mapped address.
-std::string sem_colchetes(std::string ip) {
-    if (ip.size() > 2 && ip.front() == '[') ip = ip.substr(1, ip.size() - 2);
+// "[::ffff:127.0.0.1]:80" as `ss` writes an end -> "127.0.0.1 80", as the
+// capture does (no brackets; a dual-stack socket's IPv4 connection is IPv4).
+std::string ponta(const std::string& texto) {
+    std::size_t fim = texto.rfind(':');
+    std::string ip = texto.substr(0, fim);
+    if (ip.front() == '[') ip = ip.substr(1, ip.size() - 2);
     if (ip.rfind("::ffff:", 0) == 0 && ip.find('.') != std::string::npos) ip = ip.substr(7);
-    return ip;
+    return ip + " " + texto.substr(fim + 1);
 }
 
-// "address port address port" of every established connection `ss` lists
-// whose remote address is not among `omitidos`.
+// "ip port ip port" of each established connection `ss` lists, but those to
+// a remote address in `omitidos`; the same of a reading.
 std::multiset<std::string> conexoes_do_ss(const std::set<std::string>& omitidos = {}) {
     std::multiset<std::string> conexoes;
     std::FILE* ss = popen("ss -Htn state established", "r");
-    if (ss == nullptr) return conexoes;
-    char linha[512];
-    while (std::fgets(linha, sizeof linha, ss)) {
-        std::istringstream campos(linha);
-        std::string recebidos, enviados, local, remota;
-        campos >> recebidos >> enviados >> local >> remota;
-        std::size_t fim_local = local.rfind(':'), fim_remota = remota.rfind(':');
-        if (fim_local == std::string::npos || fim_remota == std::string::npos) continue;
-        std::string ip_remoto = sem_colchetes(remota.substr(0, fim_remota));
-        if (omitidos.count(ip_remoto)) continue;
-        conexoes.insert(sem_colchetes(local.substr(0, fim_local)) + " " + local.substr(fim_local + 1) +
-                        " " + ip_remoto + " " + remota.substr(fim_remota + 1));
+    char local[80], remota[80];
+    while (ss && std::fscanf(ss, "%*s %*s %79s %79s", local, remota) == 2) {
+        std::string r = ponta(remota);
+        if (!omitidos.count(r.substr(0, r.find(' ')))) conexoes.insert(ponta(local) + " " + r);
     }
-    pclose(ss);
+    if (ss) pclose(ss);
     return conexoes;
 }
 
@@ -257,26 +250,17 @@ std::multiset<std::string> conexoes_da_leitura() {
     return conexoes;
 }
 
-// Connections on ::1, on a documentation address and on a unique-local one,
-// beside an IPv4 one and a dual-stack socket's IPv4 one: a reading keeps what
-// `ss` lists, through either source, and the localhost filter omits ::1 as it
-// omits 127.0.0.1.
+// On ::1, a documentation address and a unique-local one, beside an IPv4
+// connection and a dual-stack socket's: a reading through either source keeps
+// what `ss` lists; the localhost filter omits ::1 as it omits 127.0.0.1.
 TEST_F(Captura, IPv6EIPv4JuntosComoOSsLista) {
-    ASSERT_TRUE(loopback::ipv6_no_loopback("2001:db8::1") && loopback::ipv6_no_loopback("fd00::5"));
-    auto em_1 = loopback::ouvinte::ipv6("::1");
-    auto documentacao = loopback::ouvinte::ipv6("2001:db8::1");
-    auto unico = loopback::ouvinte::ipv6("fd00::5");
-    auto ipv4 = loopback::ouvinte::ipv4("127.0.0.2");
-    auto dupla = loopback::ouvinte::dupla_pilha();
     std::vector<loopback::par> pares;
-    pares.push_back(loopback::conectar_ipv6(em_1, "::1"));
-    pares.push_back(loopback::conectar_ipv6(documentacao, "2001:db8::1"));
-    pares.push_back(loopback::conectar_ipv6(unico, "fd00::5"));
-    pares.push_back(loopback::conectar(ipv4, "127.0.0.2"));
-    pares.push_back(loopback::conectar(dupla, "127.0.0.3"));
+    for (const char* ip : {"::1", "2001:db8::1", "fd00::5"}) pares.push_back(loopback::par_ipv6(ip));
+    auto dupla = loopback::ouvinte::dupla_pilha();
+    pares.push_back(loopback::conectar(dupla, "127.0.0.2"));
     for (const auto& par : pares) ASSERT_TRUE(par.pronto());
     std::multiset<std::string> esperadas = conexoes_do_ss();
-    ASSERT_GE(esperadas.size(), 10u) << "ss -Htn state established (iproute2)";
+    ASSERT_GE(esperadas.size(), 8u) << "ss -Htn state established (iproute2)";
     for (bool por_proc : {false, true}) {
         plataforma::usar_segunda_via_da_tabela(por_proc);
         capturar(0);

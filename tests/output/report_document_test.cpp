@@ -83,16 +83,6 @@ TEST_F(Relatorio, NomesHostisSaoEscapadosETextosFixosNao) {
     EXPECT_NE(documento.find("07/12/2026 &nbsp;&nbsp; 09:05:03<br><br>\n"), std::string::npos);
 }
 
-TEST_F(Relatorio, EnderecoIPv6Inteiro) {
-    add_banco_painel("09:05", "2001:db8::2", "50001", "2001:db8:aaaa:bbbb:cccc:dddd:eeee:ffff",
-                     "443", "curl", "NoID", "NOID", "/usr/bin/curl", 0);
-    fabricar_log(1);
-    std::string documento = relatorio();
-    EXPECT_NE(documento.find(">Local 2001:db8::2 : 50001</td>"), std::string::npos) << documento;
-    EXPECT_NE(documento.find(">Remoto 2001:db8:aaaa:bbbb:cccc:dddd:eeee:ffff : 443</td>"),
-              std::string::npos);
-}
-
 TEST_F(Relatorio, PastaImpossivelAvisaENaoEscreveNada) {
     teste::escrever_arquivo(casa / "Documents/Brellstad", "um arquivo no lugar da pasta");
     tabela_pequena();

@@ -1,6 +1,6 @@
 // Real TCP connections over the loopback interface for the tests: listeners
-// (IPv4, IPv6, or dual-stack IPv6 that accepts IPv4 clients) and connected
-// pairs, closed when they go out of scope.
+// (IPv4, or dual-stack IPv6 that accepts IPv4 clients) and connected pairs,
+// closed when they go out of scope.
 #pragma once
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -14,20 +14,6 @@
 #include <vector>
 
 namespace loopback {
-
-// Puts the IPv6 address `ip` on the loopback link; only for a test that runs
-// in a network namespace of its own (EXIGIR_REDE_PRIVADA).
-inline bool ipv6_no_loopback(const char* ip) {
-    return std::system(("ip -6 addr replace " + std::string(ip) + "/128 dev lo nodad").c_str()) == 0;
-}
-
-inline sockaddr_in6 endereco_ipv6(const char* ip, uint16_t porta) {
-    sockaddr_in6 a{};
-    a.sin6_family = AF_INET6;
-    a.sin6_port = htons(porta);
-    inet_pton(AF_INET6, ip, &a.sin6_addr);
-    return a;
-}
 
 inline uint32_t endereco(const char* ip) {
     in_addr a{};
@@ -96,16 +82,6 @@ public:
         o.porta_ = porta_local(o.fd_.fd());
         return o;
     }
-    // IPv6 only, on `ip`.
-    static ouvinte ipv6(const char* ip) {
-        ouvinte o;
-        o.fd_ = descritor(socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        sockaddr_in6 a = endereco_ipv6(ip, 0);
-        o.pronto_ = bind(o.fd_.fd(), reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-                    listen(o.fd_.fd(), 1024) == 0;
-        o.porta_ = porta_local(o.fd_.fd());
-        return o;
-    }
     bool pronto() const { return pronto_; }
     uint16_t porta() const { return porta_; }
     int fd() const { return fd_.fd(); }
@@ -140,15 +116,24 @@ inline par conectar(const ouvinte& o, const char* ip, int flags_socket = SOCK_CL
     return p;
 }
 
-// Connects an IPv6 client to `ip`:`o.porta()` and accepts it.
-inline par conectar_ipv6(const ouvinte& o, const char* ip) {
+// A connection over IPv6 to `ip`, put on the loopback link first (only in a
+// network namespace of the test's own, EXIGIR_REDE_PRIVADA); not ready when
+// any step failed. Its listener is closed once the connection is accepted.
+inline par par_ipv6(const std::string& ip) {
+    if (ip != "::1" && std::system(("ip -6 addr replace " + ip + "/128 dev lo nodad").c_str()) != 0)
+        return par();
+    sockaddr_in6 a{};
+    a.sin6_family = AF_INET6;
+    inet_pton(AF_INET6, ip.c_str(), &a.sin6_addr);
+    descritor ouvinte(socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    socklen_t n = sizeof a;
     par p;
     p.cliente = descritor(socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in6 a = endereco_ipv6(ip, o.porta());
-    if (connect(p.cliente.fd(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return par();
-    p.servidor = descritor(accept4(o.fd(), nullptr, nullptr, SOCK_CLOEXEC));
-    p.porta_cliente = porta_local(p.cliente.fd());
-    p.porta_servidor = o.porta();
+    if (bind(ouvinte.fd(), reinterpret_cast<sockaddr*>(&a), n) != 0 || listen(ouvinte.fd(), 1) != 0 ||
+        getsockname(ouvinte.fd(), reinterpret_cast<sockaddr*>(&a), &n) != 0 ||
+        connect(p.cliente.fd(), reinterpret_cast<sockaddr*>(&a), n) != 0)
+        return par();
+    p.servidor = descritor(accept4(ouvinte.fd(), nullptr, nullptr, SOCK_CLOEXEC));
     return p;
 }
 
