@@ -127,13 +127,18 @@ inline par par_ipv6(const std::string& ip) {
     inet_pton(AF_INET6, ip.c_str(), &a.sin6_addr);
     descritor ouvinte(socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
     socklen_t n = sizeof a;
-    par p;
-    p.cliente = descritor(socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (bind(ouvinte.fd(), reinterpret_cast<sockaddr*>(&a), n) != 0 || listen(ouvinte.fd(), 1) != 0 ||
-        getsockname(ouvinte.fd(), reinterpret_cast<sockaddr*>(&a), &n) != 0 ||
-        connect(p.cliente.fd(), reinterpret_cast<sockaddr*>(&a), n) != 0)
+        getsockname(ouvinte.fd(), reinterpret_cast<sockaddr*>(&a), &n) != 0)
         return par();
-    p.servidor = descritor(accept4(ouvinte.fd(), nullptr, nullptr, SOCK_CLOEXEC));
+    // The new address's route comes a moment after the address.
+    par p;
+    for (int tentativa = 0; tentativa < 100 && p.cliente.fd() < 0; ++tentativa) {
+        p.cliente = descritor(socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        if (connect(p.cliente.fd(), reinterpret_cast<sockaddr*>(&a), n) == 0) break;
+        p.cliente.fechar();
+        usleep(10000);
+    }
+    if (p.cliente.fd() >= 0) p.servidor = descritor(accept4(ouvinte.fd(), nullptr, nullptr, SOCK_CLOEXEC));
     return p;
 }
 
