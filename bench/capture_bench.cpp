@@ -1,14 +1,17 @@
 // Cost of one reading of the connection table, against what the kernel's dump
 // alone costs and against running `ss -tnp state established`, with N
-// established loopback connections; the owners come from the helper linked
-// beside the bench, whose share of a reading is printed. Prints one figure or ratio per line; the
-// last line is the steady-state ratio to ss -tnp at N = 250.
+// established loopback connections, IPv4 ones and then (in a network namespace
+// of the bench's own, where it can add IPv6 addresses to the loopback link)
+// 125 IPv4 and 125 IPv6 ones; the owners come from the helper linked beside
+// the bench, whose share of a reading is printed. Prints one figure or ratio
+// per line; the last lines are the targets.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <malloc.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -18,6 +21,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -77,11 +81,19 @@ void rodar_ss() {
     waitpid(pid, nullptr, 0);
 }
 
+// An address of either family, as bind and connect take it.
+sockaddr_storage endereco(const char* ip) {
+    sockaddr_storage a{};
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&a);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&a);
+    if (inet_pton(AF_INET, ip, &v4->sin_addr) == 1) v4->sin_family = AF_INET;
+    else if (inet_pton(AF_INET6, ip, &v6->sin6_addr) == 1) v6->sin6_family = AF_INET6;
+    return a;
+}
+
 int ouvir(const char* ip) {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    inet_pton(AF_INET, ip, &a.sin_addr);
+    sockaddr_storage a = endereco(ip);
+    int fd = socket(a.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(fd, 4096) != 0) {
         std::perror("listen");
         std::exit(1);
@@ -89,12 +101,16 @@ int ouvir(const char* ip) {
     return fd;
 }
 
-void conectar(int ouvinte, std::vector<int>& fds) {
-    sockaddr_in a{};
+// A connection to `ouvinte`, from `origem` when given (so that the server's
+// end has that remote address).
+void conectar(int ouvinte, std::vector<int>& fds, const char* origem = nullptr) {
+    sockaddr_storage a{};
     socklen_t n = sizeof a;
     getsockname(ouvinte, reinterpret_cast<sockaddr*>(&a), &n);
-    int cliente = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (connect(cliente, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    int cliente = socket(a.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_storage de = origem ? endereco(origem) : sockaddr_storage{};
+    if ((origem && bind(cliente, reinterpret_cast<sockaddr*>(&de), sizeof de) != 0) ||
+        connect(cliente, reinterpret_cast<sockaddr*>(&a), n) != 0) {
         std::perror("connect");
         std::exit(1);
     }
@@ -128,12 +144,32 @@ double cpu_ms(long pid) {
     return ns / 1e6;
 }
 
+// Half of `n` connections to 127.0.0.2 and half to 2001:db8::2 from ::1: the
+// capture keeps the client ends (the server ends' remote addresses, 127.0.0.1
+// and ::1, are omitted by the localhost filter).
+struct conexoes_mistas {
+    int ouvinte_ipv4 = ouvir("127.0.0.2");
+    int ouvinte_ipv6 = ouvir("2001:db8::2");
+    std::vector<int> fds;
+    explicit conexoes_mistas(int n) {
+        for (int i = 0; i < n; ++i) {
+            if (i % 2 == 0) conectar(ouvinte_ipv4, fds);
+            else conectar(ouvinte_ipv6, fds, "::1");
+        }
+    }
+    ~conexoes_mistas() {
+        for (int fd : fds) close(fd);
+        close(ouvinte_ipv4);
+        close(ouvinte_ipv6);
+    }
+};
+
 struct figuras {
     double estavel, frio, dump, ss;
 };
 
-figuras medir(int n, int mantidas, const char* rotulo) {
-    conexoes abertas(n, mantidas);
+// The figures of the connections open now.
+figuras medir_abertas(int n, const char* rotulo) {
     for (int i = 0; i < 50; ++i) uma_leitura();
     figuras f{};
     plataforma::ajudante::uso antes = plataforma::ajudante::consultar();
@@ -165,6 +201,35 @@ figuras medir(int n, int mantidas, const char* rotulo) {
     if (f.ss > 0) std::printf("N=%d%s ratio steady/ss -tnp: %.3f\n", n, rotulo, f.estavel / f.ss);
     std::fflush(stdout);
     return f;
+}
+
+figuras medir(int n, int mantidas, const char* rotulo) {
+    conexoes abertas(n, mantidas);
+    return medir_abertas(n, rotulo);
+}
+
+// The loopback link of the bench's own network namespace, up, with an IPv6
+// address of the documentation range: the machine's own network is not touched.
+bool preparar_rede_privada() {
+    return std::system("ip link set lo up && ip -6 addr add 2001:db8::2/128 dev lo nodad") == 0;
+}
+
+// The same N=250 steady reading with IPv4 connections alone and with 125 IPv4
+// and 125 IPv6 ones, side by side, in the private namespace.
+void medir_mistas() {
+    if (!preparar_rede_privada()) return;
+    figuras so_ipv4 = medir(250, 250, " private, IPv4 only");
+    figuras mistas{};
+    {
+        conexoes_mistas abertas(250);
+        mistas = medir_abertas(250, " private, 125 IPv4 + 125 IPv6");
+    }
+    std::printf("N=250 steady-state, IPv4 only vs 125 IPv4 + 125 IPv6: %.3f ms vs %.3f ms\n",
+                so_ipv4.estavel, mistas.estavel);
+    std::printf("target N=250 mixed steady/dump of both families (at most 1.5): %.2f\n",
+                mistas.estavel / mistas.dump);
+    if (mistas.ss > 0)
+        std::printf("target N=250 mixed steady/ss -tnp (at most 0.2): %.3f\n", mistas.estavel / mistas.ss);
 }
 
 void elevar_limite_de_descritores() {
@@ -229,12 +294,32 @@ void medir_memoria(int mantidas) {
                 marcas[0].heap, marcas[1].heap, marcas[2].heap);
 }
 
+// The mixed case runs in a new process in a network namespace of its own, so
+// that the reading's netlink socket is opened there.
+constexpr const char* opcao_rede_privada = "--rede-privada";
+
+void medir_em_rede_privada() {
+    std::fflush(stdout);
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (unshare(CLONE_NEWNET) == 0)
+            execl("/proc/self/exe", "capture_bench", opcao_rede_privada, static_cast<char*>(nullptr));
+        std::printf("no network namespace of our own (root and unshare): no mixed IPv4/IPv6 figures\n");
+        _exit(1);
+    }
+    waitpid(pid, nullptr, 0);
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     elevar_limite_de_descritores();
     exibir_http = exibir_https = exibir_lan_10 = exibir_lan_192 = 1;
     exibir_localhost = 0;
+    if (argc > 1 && std::strcmp(argv[1], opcao_rede_privada) == 0) {
+        medir_mistas();
+        return 0;
+    }
     if (!ss_disponivel()) std::printf("ss not found (Debian package iproute2): no ss -tnp figures\n");
 
     // Connections the machine already keeps count against the 250 of a reading.
@@ -263,5 +348,6 @@ int main() {
         std::printf("target N=250 steady/ss -tnp (at most 0.2): %.3f\n",
                     em_250.estavel / em_250.ss);
     }
+    medir_em_rede_privada();
     return 0;
 }

@@ -58,6 +58,20 @@ void formatar_ip(uint32_t ip, char* destino) {
     }
 }
 
+// Every cell an address is copied into holds the longest IPv6 text whole.
+constexpr bool cabe_ipv6(int largura) {
+    return largura > 0 && static_cast<std::size_t>(largura) >= plataforma::largura_texto_ipv6;
+}
+static_assert(cabe_ipv6(largura_dado) && cabe_ipv6(largura_celula_captura) &&
+                  cabe_ipv6(largura_celula_painel),
+              "an IPv6 address fits its cells");
+
+// IPv6 rows carry their addresses apart; an IPv4 row's are dotted decimal.
+void formatar_endereco(const plataforma::conexao_tcp& c, bool remoto, char* destino) {
+    if (c.ipv6) plataforma::escrever_ipv6(remoto ? c.ip6_remoto : c.ip6_local, destino, largura_dado);
+    else formatar_ip(remoto ? c.ip_remoto : c.ip_local, destino);
+}
+
 int porta_em_ordem_do_host(uint16_t porta) {
     unsigned char b[2];
     std::memcpy(b, &porta, 2);
@@ -75,7 +89,7 @@ struct linha_capturada {
 };
 
 void montar_linha(const plataforma::conexao_tcp& c, linha_capturada& l) {
-    formatar_ip(c.ip_local, l.celula[CAP_IP_LOCAL]);
+    formatar_endereco(c, false, l.celula[CAP_IP_LOCAL]);
     escrever_decimal(l.celula[CAP_PORTA_LOCAL], porta_em_ordem_do_host(c.porta_local));
     escrever_decimal(l.celula[CAP_PID], c.pid);
     texto_fixo<128> nome = getpro(c.pid);
@@ -116,10 +130,23 @@ int conexao_omitida(const char* ip_remoto, const char* porta_remota) {
     int porta = std::atoi(porta_remota);
     if (!exibir_http && porta == 80) return 1;
     if (!exibir_https && porta == 443) return 1;
-    if (!exibir_localhost && std::strcmp(ip_remoto, "127.0.0.1") == 0) return 1;
+    if (!exibir_localhost && endereco_localhost(ip_remoto)) return 1;
     if (!exibir_lan_10 && comeca_com(ip_remoto, "10.")) return 1;
     if (!exibir_lan_192 && comeca_com(ip_remoto, "192.168")) return 1;
     return 0;
+}
+
+bool endereco_localhost(const char* ip) {
+    return std::strcmp(ip, "127.0.0.1") == 0 || std::strcmp(ip, "::1") == 0;
+}
+
+bool endereco_local(const char* ip) {
+    if (endereco_localhost(ip) || comeca_com(ip, "10.") || comeca_com(ip, "192.168")) return true;
+    uint8_t b[16];
+    if (!plataforma::ler_ipv6(ip, b)) return false;
+    bool enlace_local = b[0] == 0xfe && (b[1] & 0xc0) == 0x80;  // fe80::/10
+    bool unico_local = (b[0] & 0xfe) == 0xfc;                    // fc00::/7
+    return enlace_local || unico_local;
 }
 
 int scan_nestat(int) {
@@ -133,7 +160,7 @@ int scan_nestat(int) {
     for (int i = 0; i < total; ++i) {
         const plataforma::conexao_tcp& c = linhas_lidas[i];
         if (c.estado != plataforma::estado_estabelecido) continue;
-        formatar_ip(c.ip_remoto, l.celula[CAP_IP_REMOTO]);
+        formatar_endereco(c, true, l.celula[CAP_IP_REMOTO]);
         escrever_decimal(l.celula[CAP_PORTA_REMOTA], porta_em_ordem_do_host(c.porta_remota));
         if (conexao_omitida(l.celula[CAP_IP_REMOTO], l.celula[CAP_PORTA_REMOTA])) continue;
         manter(c, l);

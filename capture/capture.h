@@ -1,4 +1,5 @@
-// One reading of the system's IPv4 TCP connection table into a capture table.
+// One reading of the system's TCP connection table (IPv4 and IPv6) into a
+// capture table.
 #pragma once
 #include "platform/platform.h"
 
@@ -17,6 +18,14 @@ char* substring(char* texto, int inicio, int quantidade);
 // 1 when the display filters omit a connection to this remote address and
 // port (texts as in the capture row), else 0. Only the remote side counts.
 int conexao_omitida(const char* ip_remoto, const char* porta_remota);
+
+// What an address text, as the capture writes it, says by itself.
+// The machine itself: "127.0.0.1" or "::1".
+bool endereco_localhost(const char* ip);
+// Local, as the panel's colour and the report's border show it: the machine
+// itself, 10.x and 192.168.x, and the IPv6 link-local (fe80::/10) and
+// unique-local (fc00::/7) ranges.
+bool endereco_local(const char* ip);
 
 // Tests: the capture reads the table through `leitura` instead of the
 // platform's (nullptr puts the platform's back), so a reading can be checked

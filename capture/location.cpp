@@ -138,6 +138,7 @@ struct regra_de_endereco {
 // Tested before the suffix table; a table match replaces them.
 const regra_de_endereco regras_de_endereco[] = {
     {"127.0.0.1", true, "Localhost", 123, 432},
+    {"::1", true, "Localhost", 123, 432},
     {"10.", false, "RedeLocal", 252, 421},
     {"192.168", false, "RedeLocal", 252, 421},
 };

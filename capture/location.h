@@ -15,7 +15,8 @@ void add_x_y(int x, int y);
 // The host name's last three characters (the whole name when shorter).
 texto_fixo<48> extenc_ip(const char* host);
 
-// The location name of a dotted IPv4 address whose host name has the suffix
+// The location name of an address (IPv4 dotted, IPv6 compressed, "::1" the
+// machine itself as "127.0.0.1" is) whose host name has the suffix
 // `sufixo`, or "NoID". Sets the map point when a rule or a table row matches
 // and leaves it untouched otherwise.
 texto_fixo<128> definir_a_localidade(const char* ip, const char* sufixo);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "capture/capture.h"
 #include "monitor/tables.h"
 #include "common/text.h"
 #include "shell/toolkit.h"
@@ -20,17 +21,38 @@ struct cor_rgb {
     int vermelho, verde, azul;
 };
 
-bool endereco_local(const char* ip) {
-    return std::strcmp(ip, "127.0.0.1") == 0 || std::strncmp(ip, "10.", 3) == 0 ||
-           std::strncmp(ip, "192.168", 7) == 0;
-}
-
 cor_rgb cor_da_linha(const char* ip_remoto, const char* porta_remota, const char* ativo) {
     int b = ler_numero(ativo) != 0 ? 100 : 0;
     if (endereco_local(ip_remoto)) return {b + 100, b + 100, b + 100};
     int porta = ler_numero(porta_remota);
     if (porta == 80 || porta == 443) return {b, b + 100, b};
     return {b + 150, b + 30, b};
+}
+
+// The remote address must end this far left of the port column. An IPv6
+// address wider than that keeps its start and its end, which tell networks
+// and hosts apart, with a mark between them; the report and the standard
+// output carry the whole address.
+constexpr int largura_coluna_endereco = colunas_x[2] - colunas_x[1] - 4;
+constexpr char marca_de_corte[] = "\xB7\xB7";  // two middle dots, in the font's Latin-1
+
+int largura_do_texto(const char* texto) {
+    int largura = 0, altura = 0;
+    if (TTF_SizeText(my_font_10_painel, texto, &largura, &altura) != 0) return 0;
+    return largura;
+}
+
+// The address as the column shows it, in `visivel` (as wide as the address's cell).
+void encurtar_endereco(const char* ip, char (&visivel)[largura_celula_painel]) {
+    copiar_celula(visivel, ip);
+    int tamanho = static_cast<int>(std::strlen(ip));
+    if (my_font_10_painel == nullptr || largura_do_texto(ip) <= largura_coluna_endereco) return;
+    for (int mantidos = tamanho - 1; mantidos > 1; --mantidos) {
+        int inicio = (mantidos + 1) / 2, fim = mantidos / 2;
+        formatar_limitado(visivel, sizeof visivel, "%.*s%s%s", inicio, ip, marca_de_corte,
+                          ip + tamanho - fim);
+        if (largura_do_texto(visivel) <= largura_coluna_endereco) return;
+    }
 }
 
 }  // namespace
@@ -41,7 +63,10 @@ int mostrar_painel(int y, const char* hora_conexao, const char* ip_remoto,
     TravaDaTela trava;
     if (!TTF_WasInit() && TTF_Init() == -1) return -1;
     cor_rgb cor = cor_da_linha(ip_remoto, porta_remota, ativo);
-    const char* colunas[] = {hora_conexao, ip_remoto, porta_remota, nome_processo, localidade};
+    char endereco_visivel[largura_celula_painel];
+    encurtar_endereco(ip_remoto, endereco_visivel);
+    const char* colunas[] = {hora_conexao, endereco_visivel, porta_remota, nome_processo,
+                             localidade};
     for (int c = 0; c < 5; ++c) {
         desenha_texto_cores_loop(colunas[c], my_font_10_painel, screen, colunas_x[c], y,
                                  cor.vermelho, cor.verde, cor.azul);

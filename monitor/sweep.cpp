@@ -374,8 +374,25 @@ int verificar_conexoes_semelhantes_painel(const char* ip_remoto, const char* por
     return 0;
 }
 
+namespace {
+
+// An IPv6 address's block, as an IPv4 one's is its first three of four parts:
+// its first seven of eight groups, written in full so that the compressed
+// form of the last group cannot change the text.
+bool bloco_ipv6(const char* ip, texto_fixo<128>& bloco) {
+    uint8_t b[16];
+    if (!plataforma::ler_ipv6(ip, b)) return false;
+    formatar_limitado(bloco.s, bloco.largura, "%x:%x:%x:%x:%x:%x:%x", b[0] << 8 | b[1],
+                      b[2] << 8 | b[3], b[4] << 8 | b[5], b[6] << 8 | b[7], b[8] << 8 | b[9],
+                      b[10] << 8 | b[11], b[12] << 8 | b[13]);
+    return true;
+}
+
+}  // namespace
+
 texto_fixo<128> retorna_3_digitos_ip(const char* ip) {
     texto_fixo<128> bloco;
+    if (bloco_ipv6(ip, bloco)) return bloco;
     int ponto = ultima_posicao_caractere(ip, '.');
     if (ponto > 0) {
         std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(ponto), bloco.largura - 1);

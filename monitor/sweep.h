@@ -33,11 +33,14 @@ void listar_conexoes_pendentes();
 void resolver_nome_do_host(const char* ip_remoto, char (&nome_dns)[128]);
 
 // 1 when the similarity filter is on and a live connection of the same process
-// to the same remote port lies in the same first three octets; else 0.
+// to the same remote port lies in the same block (the first three octets of an
+// IPv4 address, the first seven groups of an IPv6 one); else 0.
 int verificar_conexoes_semelhantes_painel(const char* ip_remoto, const char* porta_remota,
                                           const char* nome_processo, int reservado);
 
-// The address before its last "." ("203.0.113" for "203.0.113.7"); "" without one.
+// The address before its last "." ("203.0.113" for "203.0.113.7"); "" without
+// one. Of an IPv6 address, its first seven groups in full ("2001:db8:0:0:0:0:0"
+// for "2001:db8::7").
 texto_fixo<128> retorna_3_digitos_ip(const char* ip);
 
 // Zero-based position of the last `caractere` in `texto`, -1 when absent.

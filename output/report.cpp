@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "capture/capture.h"
 #include "monitor/panel.h"
 #include "monitor/tables.h"
 #include "output/settings.h"
@@ -167,11 +168,6 @@ void escrever_cabecalho(const char* data) {
     escrever(data);
     escrever("<br><br>\n");
     escrever("\n");
-}
-
-bool endereco_local(const char* ip) {
-    return std::strcmp(ip, "127.0.0.1") == 0 || std::strncmp(ip, "10.", 3) == 0 ||
-           std::strncmp(ip, "192.168", 7) == 0;
 }
 
 const char* classe_da_tabela(const char* ip_remoto, const char* porta_remota) {

@@ -147,26 +147,33 @@ int abrir_com_programa_padrao(const char* alvo, const char* pasta);
 // Opens a terminal window whose shell starts in `pasta`.
 int abrir_terminal(const char* pasta);
 
-// ---- The IPv4 TCP connection table -----------------------------------------
+// ---- The TCP connection table (IPv4 and IPv6) ------------------------------
 
 constexpr int estado_estabelecido = 5;
 
 struct conexao_tcp {
     int estado;             // 5: established
-    uint32_t ip_local;      // network byte order
+    uint32_t ip_local;      // network byte order; 0 in an IPv6 row
     uint16_t porta_local;   // network byte order
-    uint32_t ip_remoto;     // network byte order
+    uint32_t ip_remoto;     // network byte order; 0 in an IPv6 row
     uint16_t porta_remota;  // network byte order
     int32_t pid;            // owning process, 0 when it cannot be read
+    // An IPv6 connection carries its addresses here (network byte order). A
+    // connection between IPv4-mapped addresses (::ffff:a.b.c.d) is an IPv4
+    // row, listed once.
+    bool ipv6 = false;
+    uint8_t ip6_local[16] = {};
+    uint8_t ip6_remoto[16] = {};
 };
 
-// Fills up to `capacidade` rows, sorted by local address, local port, remote
-// address, remote port. Returns the number of rows in the system table (which
-// may exceed `capacidade`; only `capacidade` are written), or -1 when the table
-// cannot be read at all.
+// Fills up to `capacidade` rows, the IPv4 ones first, each family sorted by
+// local address, local port, remote address, remote port. Returns the number
+// of rows in the system's tables (which may exceed `capacidade`; only
+// `capacidade` are written), or -1 when the table cannot be read at all.
 // The table holds the established connections only (the one state the
-// program keeps), at most `maximo_conexoes_tcp` of them; on Linux IPv4
-// connections on dual-stack IPv6 sockets included.
+// program keeps), at most `maximo_conexoes_tcp` of both families together;
+// IPv4 connections on dual-stack IPv6 sockets are IPv4 rows. Where the system
+// cannot list IPv6 connections (Windows before Vista) the rows are IPv4 only.
 int ler_tabela_tcp(conexao_tcp* linhas, int capacidade);
 
 constexpr int maximo_conexoes_tcp = 65536;
@@ -194,10 +201,25 @@ struct identidade_processo {
 identidade_processo identificar_processo(int32_t pid, char* nome, std::size_t largura_nome,
                                          char* caminho, std::size_t largura_caminho);
 
+// ---- IPv6 addresses as text -------------------------------------------------
+
+// Longest text of an IPv6 address in the compressed form: 39 characters.
+constexpr std::size_t largura_texto_ipv6 = 40;
+
+// The compressed text of an IPv6 address (RFC 5952, as inet_ntop writes it:
+// lower-case hexadecimal, the longest run of zero groups as "::"), cut to
+// `largura`, which 40 always holds.
+void escrever_ipv6(const uint8_t (&endereco)[16], char* destino, std::size_t largura);
+
+// The 16 bytes of an IPv6 address text; false for anything else (an IPv4
+// address, a zone suffix such as "%eth0", a name).
+bool ler_ipv6(const char* texto, uint8_t (&endereco)[16]);
+
 // ---- Reverse name resolution -----------------------------------------------
 // One asynchronous resolver for the whole program (c-ares, platform/shared/):
-// reverse (PTR) lookups of IPv4 addresses that follow the system's hosts file
-// and resolver configuration as they change, any number in flight on one socket from one
+// reverse (PTR) lookups of IPv4 addresses (in-addr.arpa) and IPv6 addresses
+// (ip6.arpa) that follow the system's hosts file and resolver configuration
+// as they change, any number in flight on one socket from one
 // thread of its own, and a bounded cache of the answers. Nothing here waits
 // for the network. Any thread may call these functions.
 

@@ -83,6 +83,17 @@ void acrescentar(const socket_tcp& s, socket_tcp* destino, int capacidade, int& 
     ++total;
 }
 
+// The addresses of a connection on an IPv6 socket: an IPv4 connection when
+// both ends are IPv4-mapped (a dual-stack socket), else an IPv6 one.
+void enderecos_de_socket_ipv6(const uint32_t (&local)[4], const uint32_t (&remoto)[4],
+                              socket_tcp& s) {
+    if (proc::ipv4_mapeado(local, &s.ip_local) && proc::ipv4_mapeado(remoto, &s.ip_remoto)) return;
+    s.ip_local = s.ip_remoto = 0;
+    s.ipv6 = true;
+    std::memcpy(s.ip6_local, local, sizeof s.ip6_local);
+    std::memcpy(s.ip6_remoto, remoto, sizeof s.ip6_remoto);
+}
+
 void acrescentar_mensagem(const inet_diag_msg& m, socket_tcp* destino, int capacidade,
                           int& total) {
     if (m.idiag_state != TCP_ESTABLISHED) return;
@@ -90,8 +101,9 @@ void acrescentar_mensagem(const inet_diag_msg& m, socket_tcp* destino, int capac
     if (m.idiag_family == AF_INET) {
         s.ip_local = m.id.idiag_src[0];
         s.ip_remoto = m.id.idiag_dst[0];
-    } else if (m.idiag_family != AF_INET6 || !proc::ipv4_mapeado(m.id.idiag_src, &s.ip_local) ||
-               !proc::ipv4_mapeado(m.id.idiag_dst, &s.ip_remoto)) {
+    } else if (m.idiag_family == AF_INET6) {
+        enderecos_de_socket_ipv6(m.id.idiag_src, m.id.idiag_dst, s);
+    } else {
         return;
     }
     s.porta_local = m.id.idiag_sport;
@@ -145,9 +157,8 @@ void acrescentar_linha(const proc::linha_tcp& l, socket_tcp* destino, int capaci
     if (l.palavras == 1) {
         s.ip_local = l.local[0];
         s.ip_remoto = l.remoto[0];
-    } else if (!proc::ipv4_mapeado(l.local, &s.ip_local) ||
-               !proc::ipv4_mapeado(l.remoto, &s.ip_remoto)) {
-        return;
+    } else {
+        enderecos_de_socket_ipv6(l.local, l.remoto, s);
     }
     // The file gives ports in host order; the table keeps network order.
     s.porta_local = htons(l.porta_local);

@@ -1,7 +1,7 @@
 // The kernel's list of established TCP connections, read either by a netlink
-// sock_diag dump or from /proc/net/tcp and /proc/net/tcp6. IPv4 connections
-// carried by dual-stack IPv6 sockets (::ffff:a.b.c.d) are listed as IPv4; real
-// IPv6 connections are left out.
+// sock_diag dump or from /proc/net/tcp and /proc/net/tcp6, both address
+// families. IPv4 connections carried by dual-stack IPv6 sockets
+// (::ffff:a.b.c.d) are listed as IPv4.
 #pragma once
 #include <cstdint>
 
@@ -13,6 +13,9 @@ struct socket_tcp {
     uint16_t porta_local;   // network byte order
     uint16_t porta_remota;  // network byte order
     uint64_t inode;         // 0 for a socket no process holds any more
+    bool ipv6 = false;      // an IPv6 connection: its addresses below, the two above 0
+    uint8_t ip6_local[16] = {};
+    uint8_t ip6_remoto[16] = {};
 };
 
 // Each returns the number of established connections found (only the first

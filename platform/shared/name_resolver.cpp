@@ -31,11 +31,21 @@ using namespace nomes;
 
 enum class estado_da_entrada : uint8_t { livre, pendente, com_nome, sem_nome };
 
+// An address to name: 4 bytes of IPv4 or 16 of IPv6, in network order.
+struct endereco_ip {
+    int tamanho = 0;
+    unsigned char bytes[16] = {0};
+    bool operator==(const endereco_ip& outro) const {
+        return tamanho == outro.tamanho &&
+               std::memcmp(bytes, outro.bytes, static_cast<std::size_t>(tamanho)) == 0;
+    }
+};
+
 // One address the cache knows. `prazo` is when the window of a pending lookup
 // closes, or when a "no name" may be asked again.
 struct entrada_de_nome {
     estado_da_entrada estado = estado_da_entrada::livre;
-    unsigned char endereco[4] = {0};
+    endereco_ip endereco;
     char nome[256] = {0};
     uint64_t serie = 0;
     uint64_t prazo = 0;
@@ -48,14 +58,14 @@ struct consulta_no_canal {
     bool em_uso = false;
     int indice = 0;
     uint64_t serie = 0;
-    unsigned char endereco[4] = {0};
+    endereco_ip endereco;
     int passo = 0;  // the source of the system's order it is at
 };
 
 struct pedido_de_consulta {
     int indice;
     uint64_t serie;
-    unsigned char endereco[4];
+    endereco_ip endereco;
 };
 
 // Everything below `trava` guards is shared between the callers and the
@@ -92,8 +102,7 @@ uint64_t agora_ms() {
 
 // A dotted IPv4 address, exactly four decimal parts of 0 to 255 and nothing
 // else (c-ares' own parser also takes shortened forms such as "127.0.0").
-bool ler_endereco(const char* ip, unsigned char (&endereco)[4]) {
-    if (ip == nullptr) return false;
+bool ler_ipv4(const char* ip, unsigned char* endereco) {
     for (int parte = 0; parte < 4; ++parte) {
         if (parte > 0 && *ip++ != '.') return false;
         int valor = 0, digitos = 0;
@@ -104,12 +113,36 @@ bool ler_endereco(const char* ip, unsigned char (&endereco)[4]) {
     return *ip == '\0';
 }
 
+// An IPv4 address, else an IPv6 one (its name is asked under ip6.arpa).
+bool ler_endereco(const char* ip, endereco_ip& endereco) {
+    if (ip == nullptr) return false;
+    if (ler_ipv4(ip, endereco.bytes)) {
+        endereco.tamanho = 4;
+        return true;
+    }
+    uint8_t ipv6[16];
+    if (!ler_ipv6(ip, ipv6)) return false;
+    std::memcpy(endereco.bytes, ipv6, sizeof ipv6);
+    endereco.tamanho = 16;
+    return true;
+}
+
+// The address as the hosts file's index keeps it: IPv4 as IPv4-mapped IPv6.
+void em_16_bytes(const endereco_ip& endereco, unsigned char (&chave)[16]) {
+    if (endereco.tamanho == 16) {
+        std::memcpy(chave, endereco.bytes, 16);
+        return;
+    }
+    const unsigned char mapeado[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
+    std::memcpy(chave, mapeado, 12);
+    std::memcpy(chave + 12, endereco.bytes, 4);
+}
+
 // ---- The cache (callers hold `trava`) ----------------------------------------
 
-int procurar(const unsigned char (&endereco)[4]) {
+int procurar(const endereco_ip& endereco) {
     for (int i = 0; i < capacidade_do_cache_de_nomes; ++i)
-        if (cache[i].estado != estado_da_entrada::livre &&
-            std::memcmp(cache[i].endereco, endereco, 4) == 0)
+        if (cache[i].estado != estado_da_entrada::livre && cache[i].endereco == endereco)
             return i;
     return -1;
 }
@@ -185,7 +218,7 @@ void registrar_resposta(entrada_de_nome& entrada, const char* nome, uint64_t ago
 
 // Queues the lookup of `endereco` in entry `indice` (-1: a new entry). -1 when
 // there is no room: the address then has no name this time.
-int comecar_consulta(const unsigned char (&endereco)[4], unsigned janela_ms, uint64_t agora,
+int comecar_consulta(const endereco_ip& endereco, unsigned janela_ms, uint64_t agora,
                      int indice) {
     if (na_fila >= limite_de_consultas_de_nomes || no_canal + na_fila >= limite_de_consultas_de_nomes)
         return -1;
@@ -193,7 +226,7 @@ int comecar_consulta(const unsigned char (&endereco)[4], unsigned janela_ms, uin
         indice = lugar_para_nova_entrada();
         if (indice < 0) return -1;
         ++contagem.no_cache;
-        std::memcpy(cache[indice].endereco, endereco, 4);
+        cache[indice].endereco = endereco;
     }
     entrada_de_nome& e = cache[indice];
     e.estado = estado_da_entrada::pendente;
@@ -202,7 +235,7 @@ int comecar_consulta(const unsigned char (&endereco)[4], unsigned janela_ms, uin
     pedido_de_consulta& p = fila[na_fila++];
     p.indice = indice;
     p.serie = e.serie;
-    std::memcpy(p.endereco, endereco, 4);
+    p.endereco = endereco;
     ++contagem.iniciadas;
     return indice;
 }
@@ -268,9 +301,7 @@ void interromper(consulta_no_canal* consulta) {
         expirar_se_passou(e, agora_ms()))
         return;
     if (reencaminhar && na_fila < limite_de_consultas_de_nomes) {
-        fila[na_fila++] = {consulta->indice, consulta->serie,
-                           {consulta->endereco[0], consulta->endereco[1], consulta->endereco[2],
-                            consulta->endereco[3]}};
+        fila[na_fila++] = {consulta->indice, consulta->serie, consulta->endereco};
         return;
     }
     liberar(e);
@@ -296,7 +327,9 @@ void ao_responder(void* argumento, int status, int, unsigned char* resposta, int
     }
     hostent* host = nullptr;
     if (status == ARES_SUCCESS)
-        status = ares_parse_ptr_reply(resposta, tamanho, consulta->endereco, 4, AF_INET, &host);
+        status = ares_parse_ptr_reply(resposta, tamanho, consulta->endereco.bytes,
+                                      consulta->endereco.tamanho,
+                                      consulta->endereco.tamanho == 16 ? AF_INET6 : AF_INET, &host);
     if (status == ARES_SUCCESS && host != nullptr && host->h_name != nullptr) {
         concluir(consulta, host->h_name);
     } else if (configuracao.ordem.fontes[consulta->passo].encerra[estado_do_dns(status)]) {
@@ -307,10 +340,21 @@ void ao_responder(void* argumento, int status, int, unsigned char* resposta, int
     if (host != nullptr) ares_free_hostent(host);
 }
 
+// The reverse name: in-addr.arpa for IPv4, the 32 nibbles of ip6.arpa for IPv6.
+void nome_reverso(const endereco_ip& endereco, char (&nome)[80]) {
+    const unsigned char* e = endereco.bytes;
+    if (endereco.tamanho == 4) {
+        std::snprintf(nome, sizeof nome, "%u.%u.%u.%u.in-addr.arpa", e[3], e[2], e[1], e[0]);
+        return;
+    }
+    char* p = nome;
+    for (int i = 15; i >= 0; --i) p += std::snprintf(p, 5, "%x.%x.", e[i] & 0xf, e[i] >> 4);
+    std::snprintf(p, 9, "ip6.arpa");
+}
+
 void pedir_ao_dns(consulta_no_canal* consulta) {
-    const unsigned char* e = consulta->endereco;
-    char nome[32];
-    std::snprintf(nome, sizeof nome, "%u.%u.%u.%u.in-addr.arpa", e[3], e[2], e[1], e[0]);
+    char nome[80];
+    nome_reverso(consulta->endereco, nome);
     ares_query(canal, nome, ns_c_in, ns_t_ptr, ao_responder, consulta);
 }
 
@@ -327,9 +371,9 @@ void consultar_a_partir_de(consulta_no_canal* consulta, int passo) {
             return;
         }
         char nome[256];
-        unsigned char mapeado[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
-        std::memcpy(mapeado + 12, consulta->endereco, 4);
-        estado_da_fonte estado = fonte.dns ? fonte_indisponivel : procurar_no_hosts(mapeado, nome, sizeof nome);
+        unsigned char chave[16];
+        em_16_bytes(consulta->endereco, chave);
+        estado_da_fonte estado = fonte.dns ? fonte_indisponivel : procurar_no_hosts(chave, nome, sizeof nome);
         if (estado == fonte_achou) {
             concluir(consulta, nome);
             return;
@@ -363,7 +407,7 @@ void iniciar_consulta(const pedido_de_consulta& pedido) {
     consulta->em_uso = true;
     consulta->indice = pedido.indice;
     consulta->serie = pedido.serie;
-    std::memcpy(consulta->endereco, pedido.endereco, 4);
+    consulta->endereco = pedido.endereco;
     consultar_a_partir_de(consulta, 0);
 }
 
@@ -547,7 +591,7 @@ void garantir_resolvedor() {
 // the name wait a moment for a lookup under way.
 resposta_de_nome saber_nome(const char* ip, unsigned janela_ms, char* destino,
                             std::size_t largura, bool esperar) {
-    unsigned char endereco[4];
+    endereco_ip endereco;
     if (!ler_endereco(ip, endereco)) return resposta_de_nome::sem_nome;
     std::lock_guard<std::mutex> ciclo(trava_do_ciclo);
     garantir_resolvedor();

@@ -1,7 +1,9 @@
 // One reading into the capture tables, over real loopback connections.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -205,6 +207,8 @@ TEST_F(Captura, DecisaoDosFiltrosNasLinhas) {
         {&exibir_lan_10, "10.1.2.3", "5000", 1},     {&exibir_lan_10, "100.1.2.3", "5000", 0},
         {&exibir_lan_10, "110.1.2.3", "5000", 0},    {&exibir_lan_192, "192.168.0.7", "5000", 1},
         {&exibir_lan_192, "192.16.8.7", "5000", 0},  {&exibir_lan_192, "192.169.0.7", "5000", 0},
+        {&exibir_localhost, "::1", "5000", 1},       {&exibir_localhost, "::1:0", "5000", 0},
+        {&exibir_lan_10, "fd00::10", "5000", 0},     {&exibir_lan_192, "fe80::1", "5000", 0},
     };
     for (const caso& c : casos) {
         mostrar_tudo();
@@ -212,6 +216,60 @@ TEST_F(Captura, DecisaoDosFiltrosNasLinhas) {
         *c.flag = 0;
         EXPECT_EQ(conexao_omitida(c.ip, c.porta), c.omitida) << c.ip << ":" << c.porta;
     }
+}
+
+// "[::ffff:127.0.0.1]:80" as `ss` writes an end -> "127.0.0.1 80", as the
+// capture does (no brackets; a dual-stack socket's IPv4 connection is IPv4).
+std::string ponta(const std::string& texto) {
+    std::size_t fim = texto.rfind(':');
+    std::string ip = texto.substr(0, fim);
+    if (ip.front() == '[') ip = ip.substr(1, ip.size() - 2);
+    if (ip.rfind("::ffff:", 0) == 0 && ip.find('.') != std::string::npos) ip = ip.substr(7);
+    return ip + " " + texto.substr(fim + 1);
+}
+
+// "ip port ip port" of each established connection `ss` lists, but those to
+// a remote address in `omitidos`; the same of a reading.
+std::multiset<std::string> conexoes_do_ss(const std::set<std::string>& omitidos = {}) {
+    std::multiset<std::string> conexoes;
+    std::FILE* ss = popen("ss -Htn state established", "r");
+    char local[80], remota[80];
+    while (ss && std::fscanf(ss, "%*s %*s %79s %79s", local, remota) == 2) {
+        std::string r = ponta(remota);
+        if (!omitidos.count(r.substr(0, r.find(' ')))) conexoes.insert(ponta(local) + " " + r);
+    }
+    if (ss) pclose(ss);
+    return conexoes;
+}
+
+std::multiset<std::string> conexoes_da_leitura() {
+    std::multiset<std::string> conexoes;
+    for (const linha& l : linhas_de(0))
+        conexoes.insert(l.celula[CAP_IP_LOCAL] + " " + l.celula[CAP_PORTA_LOCAL] + " " +
+                        l.celula[CAP_IP_REMOTO] + " " + l.celula[CAP_PORTA_REMOTA]);
+    return conexoes;
+}
+
+// On ::1, a documentation address and a unique-local one, beside an IPv4
+// connection and a dual-stack socket's: a reading through either source keeps
+// what `ss` lists; the localhost filter omits ::1 as it omits 127.0.0.1.
+TEST_F(Captura, IPv6EIPv4JuntosComoOSsLista) {
+    std::vector<loopback::par> pares;
+    for (const char* ip : {"::1", "2001:db8::1", "fd00::5"}) pares.push_back(loopback::par_ipv6(ip));
+    auto dupla = loopback::ouvinte::dupla_pilha();
+    pares.push_back(loopback::conectar(dupla, "127.0.0.2"));
+    for (const auto& par : pares) ASSERT_TRUE(par.pronto());
+    std::multiset<std::string> esperadas = conexoes_do_ss();
+    ASSERT_GE(esperadas.size(), 8u) << "ss -Htn state established (iproute2)";
+    for (bool por_proc : {false, true}) {
+        plataforma::usar_segunda_via_da_tabela(por_proc);
+        capturar(0);
+        plataforma::usar_segunda_via_da_tabela(false);
+        EXPECT_EQ(conexoes_da_leitura(), esperadas) << (por_proc ? "/proc/net/tcp6" : "netlink");
+    }
+    exibir_localhost = 0;
+    capturar(0);
+    EXPECT_EQ(conexoes_da_leitura(), conexoes_do_ss({"::1", "127.0.0.1"}));
 }
 
 // A connection owned by a child that ends between two readings: found with the

@@ -23,7 +23,9 @@ std::string hosts_do_teste() {
     return "127.0.0.1 localhost\n"
            "127.0.0.2 servidor.exemplo.com.br\n"
            "127.0.0.3 maquina.exemplo.BR\n"
-           "127.0.0.4 " + nome_longo_br() + "\n";
+           "127.0.0.4 " + nome_longo_br() + "\n"
+           "::1 ip6-localhost\n"
+           "2001:db8::5 servidor6.exemplo.com.br\n";
 }
 
 struct local_da_conexao {
@@ -82,7 +84,16 @@ TEST(DnsDoSistemaDentro, DoEnderecoAoPais) {
     EXPECT_EQ(local.host, "." + std::string(50, 'b') + "." + std::string(50, 'c') + ".exemplo.com.br");
     EXPECT_EQ(local.localidade, "Brazil");
 
+    local = localizar_como_a_varredura("::1");
+    EXPECT_EQ(local.host + " " + local.localidade, "ip6-localhost Localhost");
+    local = localizar_como_a_varredura("2001:db8::5");
+    EXPECT_EQ(local.host + " " + local.localidade, "servidor6.exemplo.com.br Brazil");
+
     EXPECT_EQ(mudo.consultas(), 0);
+
+    local = localizar_como_a_varredura("fd00::9");
+    EXPECT_EQ(local.host + " " + local.localidade, "NOID NoID");
+    EXPECT_EQ(mudo.consultas(), 1) << "asked the DNS server";
 
     local = localizar_como_a_varredura("127.0.0.9");
     EXPECT_EQ(local.host, "NOID");

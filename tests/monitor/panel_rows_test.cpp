@@ -83,6 +83,55 @@ TEST_F(Painel, EnderecoLocalVenceAPortaEQuaseLocalNaoConta) {
               -1);
 }
 
+TEST_F(Painel, EnderecosIPv6LocaisComoOsIPv4) {
+    const linha_de_teste local_1{"::1", "443", true, {200, 200, 200}};
+    const linha_de_teste enlace{"febf::1", "22", false, {100, 100, 100}};
+    const linha_de_teste unico{"fc00::5", "22", true, {200, 200, 200}};
+    const linha_de_teste global{"fec0::1", "443", true, {100, 200, 100}};
+    acrescentar(0, local_1);
+    acrescentar(1, enlace);
+    acrescentar(2, unico);
+    acrescentar(3, global);
+    exibir_painel(1);
+    EXPECT_EQ(comparar_com({{3, global}, {2, unico}, {1, enlace}, {0, local_1}}), -1);
+}
+
+// Whether the `largura` pixel columns of the line at y from xa in `a` and from
+// xb in `b` are the same.
+bool trechos_iguais(SDL_Surface* a, int xa, SDL_Surface* b, int xb, int largura, int y) {
+    for (int linha = y; linha < y + 12; ++linha)
+        for (int i = 0; i < largura; ++i)
+            if (pixel(a, xa + i, linha) != pixel(b, xb + i, linha)) return false;
+    return true;
+}
+
+int ultima_coluna_diferente(SDL_Surface* a, SDL_Surface* b, int y) {
+    int x = 799;
+    while (x >= 0 && trechos_iguais(a, x, b, x, 1, y)) --x;
+    return x;
+}
+
+// Against the line drawn without its address and the whole address drawn alone.
+TEST_F(Painel, EnderecoIPv6LongoCabeNaColunaComSeuInicioESeuFim) {
+    const linha_de_teste longo{"2001:db8:aaaa:bbbb:cccc:dddd:eeee:ffff", "443", true, {100, 200, 100}};
+    acrescentar(0, longo);
+    exibir_painel(1);
+    SDL_Surface* sem_endereco = SDL_ConvertSurface(fundo, fundo->format, SDL_SWSURFACE);
+    desenhar_esperado(sem_endereco, 0, 135, {"", longo.porta, true, longo.cor});
+    SDL_Surface* inteiro = SDL_ConvertSurface(fundo, fundo->format, SDL_SWSURFACE);
+    SDL_Surface* texto = TTF_RenderText_Blended(fonte, longo.ip.c_str(), {100, 200, 100, 0});
+    SDL_Rect onde{457, 135, 0, 0};
+    SDL_BlitSurface(texto, nullptr, inteiro, &onde);
+    int fim_inteiro = ultima_coluna_diferente(fundo, inteiro, 135);
+    int fim = ultima_coluna_diferente(sem_endereco, screen, 135);
+    EXPECT_GT(fim_inteiro, 557) << "whole, the address would not fit";
+    EXPECT_LT(fim, 557 - 3) << "it stays left of the port column";
+    EXPECT_TRUE(trechos_iguais(sem_endereco, 0, screen, 0, 457, 135));
+    EXPECT_TRUE(trechos_iguais(inteiro, 457, screen, 457, 30, 135)) << "its start";
+    EXPECT_TRUE(trechos_iguais(inteiro, fim_inteiro - 20, screen, fim - 20, 21, 135)) << "its end";
+    for (SDL_Surface* s : {texto, inteiro, sem_endereco}) SDL_FreeSurface(s);
+}
+
 TEST_F(Painel, PainelVazioSoDesenhaOFundo) {
     SDL_FillRect(screen, nullptr, 0);
     exibir_painel(1);

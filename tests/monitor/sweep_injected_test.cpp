@@ -40,6 +40,16 @@ plataforma::conexao_tcp conexao(unsigned porta_local, int32_t pid) {
     return c;
 }
 
+// An IPv6 row from 2001:db8::2 to `remoto`, remote port 443.
+plataforma::conexao_tcp conexao_ipv6(unsigned porta_local, const unsigned char (&remoto)[16]) {
+    plataforma::conexao_tcp c = conexao(porta_local, 3100);
+    c.ipv6 = true;
+    c.ip6_local[0] = 0x20, c.ip6_local[1] = 0x01, c.ip6_local[2] = 0x0d, c.ip6_local[3] = 0xb8;
+    c.ip6_local[15] = 2;
+    std::memcpy(c.ip6_remoto, remoto, 16);
+    return c;
+}
+
 int ler_tabela_escrita(plataforma::conexao_tcp* linhas, int capacidade) {
     int n = static_cast<int>(tabela_escrita.size());
     for (int i = 0; i < n && i < capacidade; ++i) linhas[i] = tabela_escrita[i];
@@ -125,6 +135,21 @@ TEST_F(VarreduraInjetada, ODonoDeCadaConexaoChegaAoPainelComSeuCaminho) {
     EXPECT_STREQ(banco_painel[sem_dono][PAI_NOME_PROCESSO], "None");
     EXPECT_STREQ(banco_painel[navegador][PAI_HORA_CONEXAO], "14:30");
     EXPECT_NE(saida.find("navegador.exe"), std::string::npos) << saida;
+}
+
+// IPv6 rows as the system's table gives them reach the panel and the standard
+// output whole; ::1 is the machine itself for the localhost filter.
+TEST_F(VarreduraInjetada, ConexoesIPv6ChegamAoPainelComOEnderecoInteiro) {
+    const unsigned char longo[16] = {0x20, 0x01, 0x0d, 0xb8, 0xaa, 0xaa, 0xbb, 0xbb,
+                                     0xcc, 0xcc, 0xdd, 0xdd, 0xee, 0xee, 0xff, 0xff};
+    const unsigned char loopback[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    tabela_escrita = {conexao_ipv6(50002, longo), conexao_ipv6(50003, loopback)};
+    exibir_localhost = 0;
+    std::string saida = varrer();
+    ASSERT_EQ(num_banco_painel, 1) << saida;
+    EXPECT_STREQ(banco_painel[0][PAI_IP_LOCAL], "2001:db8::2");
+    EXPECT_NE(saida.find("PAINEL1:2001:db8:aaaa:bbbb:cccc:dddd:eeee:ffff:443 navegador.exe "),
+              std::string::npos) << saida;
 }
 
 TEST_F(VarreduraInjetada, ConexaoQueSaiDaTabelaFicaEncerradaNoPainel) {

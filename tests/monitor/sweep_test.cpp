@@ -411,6 +411,8 @@ TEST_F(Varredura, FecharEEscapeTomadosVoltamAntesDaLeitura) {
 TEST(SemelhancaTextos, TresPrimeirosOctetosEUltimaPosicao) {
     EXPECT_STREQ(retorna_3_digitos_ip("10.0.0.1"), "10.0.0");
     EXPECT_STREQ(retorna_3_digitos_ip("203.0.113.7"), "203.0.113");
+    EXPECT_STREQ(retorna_3_digitos_ip("2001:db8::7"), "2001:db8:0:0:0:0:0");
+    EXPECT_STREQ(retorna_3_digitos_ip("2001:db8::1:7"), "2001:db8:0:0:0:0:1");
     EXPECT_STREQ(retorna_3_digitos_ip("semponto"), "");
     EXPECT_STREQ(retorna_3_digitos_ip(""), "");
     EXPECT_EQ(ultima_posicao_caractere("a.b.c", '.'), 3);

@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace loopback {
@@ -111,6 +113,32 @@ inline par conectar(const ouvinte& o, const char* ip, int flags_socket = SOCK_CL
     p.servidor = descritor(accept4(o.fd(), nullptr, nullptr, SOCK_CLOEXEC));
     p.porta_cliente = porta_local(p.cliente.fd());
     p.porta_servidor = o.porta();
+    return p;
+}
+
+// A connection over IPv6 to `ip`, put on the loopback link first (only in a
+// network namespace of the test's own, EXIGIR_REDE_PRIVADA); not ready when
+// any step failed. Its listener is closed once the connection is accepted.
+inline par par_ipv6(const std::string& ip) {
+    if (ip != "::1" && std::system(("ip -6 addr replace " + ip + "/128 dev lo nodad").c_str()) != 0)
+        return par();
+    sockaddr_in6 a{};
+    a.sin6_family = AF_INET6;
+    inet_pton(AF_INET6, ip.c_str(), &a.sin6_addr);
+    descritor ouvinte(socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    socklen_t n = sizeof a;
+    if (bind(ouvinte.fd(), reinterpret_cast<sockaddr*>(&a), n) != 0 || listen(ouvinte.fd(), 1) != 0 ||
+        getsockname(ouvinte.fd(), reinterpret_cast<sockaddr*>(&a), &n) != 0)
+        return par();
+    // The new address's route comes a moment after the address.
+    par p;
+    for (int tentativa = 0; tentativa < 100 && p.cliente.fd() < 0; ++tentativa) {
+        p.cliente = descritor(socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        if (connect(p.cliente.fd(), reinterpret_cast<sockaddr*>(&a), n) == 0) break;
+        p.cliente.fechar();
+        usleep(10000);
+    }
+    if (p.cliente.fd() >= 0) p.servidor = descritor(accept4(ouvinte.fd(), nullptr, nullptr, SOCK_CLOEXEC));
     return p;
 }
 
