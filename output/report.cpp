@@ -115,7 +115,23 @@ void avisar_relatorio_nao_gravado(int erro) {
     avisar(texto);
 }
 
+// A report's file name as data_atual_arquivo forms it: digits and "_", then ".html".
+bool nome_de_relatorio(const char* nome) {
+    std::size_t n = std::strlen(nome);
+    if (n <= 5 || std::strcmp(nome + n - 5, ".html") != 0) return false;
+    for (std::size_t i = 0; i + 5 < n; ++i) {
+        if (nome[i] != '_' && (nome[i] < '0' || nome[i] > '9')) return false;
+    }
+    return true;
+}
+
+// What a write cut short by a kill left (the program had no chance to remove
+// it); a report being written by another run is younger than this.
+constexpr unsigned idade_de_temporario_abandonado_s = 60;
+
 bool iniciar_relatorio(const char* arquivo) {
+    plataforma::apagar_temporarios_abandonados(dirqvxlogs, nome_de_relatorio,
+                                               idade_de_temporario_abandonado_s);
     if (!formar_caminho(caminho_em_preparo, sizeof caminho_em_preparo, dirqvxlogs, arquivo)) {
         copiar_celula(caminho_em_preparo, arquivo);
         avisar_relatorio_nao_gravado(ENAMETOOLONG);

@@ -49,8 +49,9 @@ enum class modo_de_gravacao {
 // of a unique name beside the destination, every write checked, and replaces
 // the destination only once it is complete, flushed to disk and closed. A
 // symbolic link is followed: its target is replaced and the link stays. A
-// destination that exists must be a regular file. A new file gets the
-// permissions any new file of the user gets.
+// destination that exists must be a regular file the user may write (one made
+// read-only is refused with EACCES, as a read-only folder is). A new file gets the permissions any new file of
+// the user gets.
 struct gravacao_de_arquivo {
     std::FILE* temporario = nullptr;  // open while the content is written
     int erro = 0;                     // the first failure's system error, 0 while none
@@ -72,6 +73,14 @@ bool concluir_gravacao(gravacao_de_arquivo& g);
 
 // Drops the temporary file; the destination stays as it was.
 void desistir_da_gravacao(gravacao_de_arquivo& g);
+
+// Removes from `pasta` the temporary files that writes like the above left
+// behind when the program was killed in the middle of one: only this layer's
+// own temporary names, older than `idade_minima_s` seconds (a write under way
+// elsewhere is younger), and on systems whose temporary names carry the
+// destination's (Linux), only those whose destination `e_destino` accepts.
+void apagar_temporarios_abandonados(const char* pasta, bool (*e_destino)(const char* nome),
+                                    unsigned idade_minima_s);
 
 // The system's error of the last call here that failed (abrir_arquivo_regular).
 int ultimo_erro();
@@ -186,7 +195,8 @@ const char* fonte_da_tabela_tcp();
 // Both at once, from one look at the process: `existe` when there is such a
 // process (then `nome` holds its executable's file name, or its command name
 // when the executable cannot be read), `tem_caminho` when `caminho` holds the
-// executable's full path. Texts longer than their widths are cut.
+// executable's full path. A name longer than its width is cut at its end; a
+// path keeps its end, the file name, behind "..." where its beginning was cut.
 struct identidade_processo {
     bool existe;
     bool tem_caminho;
