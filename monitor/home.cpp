@@ -4,6 +4,7 @@
 
 #include "capture/reverse_dns.h"
 #include "monitor/panel.h"
+#include "monitor/report_line.h"
 #include "monitor/sweep.h"
 #include "monitor/tables.h"
 #include "output/datetime.h"
@@ -67,6 +68,9 @@ void desenhar_home_parada() {
     apenas_exibir_imagem("bin/A0035.bin", 400, 100);
     apenas_exibir_imagem("bin/A0034.bin", 0, 100);
     apenas_exibir_imagem("bin/A0045.bin", 0, 100);
+    TravaDaTela trava;
+    desenhar_linha_do_relatorio();
+    apresentar_tela();
 }
 
 void mostrar_voltas_encerradas() {
@@ -85,13 +89,15 @@ void mostrar_painel_final() {
 }
 
 // Once the scan has ended, the top of the window is the idle home screen's
-// again: a header that claims no scan, and the start button the menu waits on.
+// again: a header that claims no scan and names the report just written, and
+// the start button the menu waits on.
 void mostrar_cabecalho_parado() {
     TravaDaTela trava;
     SDL_Surface* parada = load_image("bin/A0039.bin");
     SDL_Rect cabecalho = {0, 0, 800, 100};
     if (parada) apply_surface(0, 0, parada, screen, &cabecalho);
     SDL_FreeSurface(parada);
+    desenhar_linha_do_relatorio();
     apresentar_tela();
 }
 

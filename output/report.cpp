@@ -15,6 +15,7 @@
 #include "common/text.h"
 #include "shell/toolkit.h"
 
+desfecho_do_relatorio desfecho_do_ultimo_relatorio;
 char arquivo_log_atual[128] = "";
 char data_log_atual[128] = "";
 char dirqvxlogs[128] = "";
@@ -53,6 +54,11 @@ struct pastas_do_relatorio {
     char quorvex[sizeof dirqvxlogs];
 };
 
+// Why the report under way was not written, for the home screen to say.
+void anotar_motivo(const char* motivo) {
+    copiar_celula(desfecho_do_ultimo_relatorio.motivo, motivo);
+}
+
 void avisar_usuario(const char* texto_latin1, const char* caminho) {
     char texto[768];
     formatar_limitado(texto, sizeof texto, "%s%s", texto_latin1, caminho ? caminho : "");
@@ -69,6 +75,7 @@ bool formar_caminho(char* destino, std::size_t largura, const char* base, const 
 bool formar_pastas(pastas_do_relatorio& p) {
     if (!plataforma::pasta_documentos(p.documentos, sizeof p.documentos)) {
         diagnostico("Error");
+        anotar_motivo("a pasta de documentos n\xe3o foi encontrada");
         avisar_usuario("A pasta de documentos do usu\xe1rio n\xe3o foi encontrada.", nullptr);
         return false;
     }
@@ -93,6 +100,7 @@ bool entrar_na_pasta(const pastas_do_relatorio& p, const char* lembrado) {
                   plataforma::mudar_diretorio(p.quorvex) == 0;
     if (pronta) return true;
     diagnostico("\n\n ERROR WORK_DIR");
+    anotar_motivo("a pasta dos relat\xf3rios n\xe3o p\xf4" "de ser aberta nem criada");
     avisar_usuario("N\xe3o foi poss\xedvel abrir nem criar a pasta dos relat\xf3rios: ",
                    p.quorvex[0] ? p.quorvex : p.logs);
     plataforma::mudar_diretorio(lembrado);
@@ -108,6 +116,7 @@ char caminho_em_preparo[256] = "";
 void avisar_relatorio_nao_gravado(int erro) {
     char motivo[256];
     plataforma::texto_do_erro(erro, motivo, sizeof motivo);
+    anotar_motivo(motivo);
     char texto[640];
     formatar_limitado(texto, sizeof texto, "N\xe3o foi poss\xedvel gravar o relat\xf3rio %s: %s",
                       caminho_em_preparo, motivo);
@@ -244,11 +253,16 @@ void abrir_relatorio() {
 
 bool escrever_relatorio() {
     mostrar_aviso_de_geracao();
+    desfecho_do_ultimo_relatorio = desfecho_do_relatorio{};
     bool gravado = iniciar_arquivo_de_log(arquivo_log_atual, data_log_atual) == 1;
     if (gravado) {
         add_arquivo_log(arquivo_log_atual);
         gravado = finalizar_log(arquivo_log_atual) == 1;
     }
+    desfecho_do_ultimo_relatorio.houve = true;
+    desfecho_do_ultimo_relatorio.gravado = gravado;
+    copiar_celula(desfecho_do_ultimo_relatorio.arquivo, arquivo_log_atual);
+    copiar_celula(desfecho_do_ultimo_relatorio.pasta, dirqvxlogs);
     plataforma::mudar_diretorio(diratu2);
     borrachar_bara(1);
     return gravado;

@@ -27,6 +27,11 @@ bool pasta_dados_locais(char* destino, std::size_t largura);
 // on Windows the shell's documents folder). Not created. False when it cannot be determined or does not fit.
 bool pasta_documentos(char* destino, std::size_t largura);
 
+// A path as the system names it (what the calls above hand over), in the
+// program's Latin-1 for showing to the user: on Linux converted from UTF-8 and
+// the home folder written "~"; on Windows as it is.
+void caminho_para_exibir(const char* caminho, char* destino, std::size_t largura);
+
 // Change / create one directory (one level). 0 on success, -1 on failure.
 int mudar_diretorio(const char* caminho);
 int criar_diretorio(const char* caminho);

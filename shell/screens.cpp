@@ -47,7 +47,7 @@ const linha_de_configuracao linhas_de_configuracao[7] = {
     {250, 253, "Omitir HTTPS", &exibir_https, 0},
     {280, 283, "Omitir Localhost", &exibir_localhost, 0},
     {310, 313, "Omitir LAN 10.x.x.x", &exibir_lan_10, 0},
-    {340, 343, "Omitir LAN 192.198.x.x", &exibir_lan_192, 0},
+    {340, 343, "Omitir LAN 192.168.x.x", &exibir_lan_192, 0},
     {370, 373, "Filtrar conex\xf5" "es semelhantes", &exibir_filtro, 1},
     {400, 403, "Exibir Log ap\xf3s Scan", &exibir_log, 1},
 };

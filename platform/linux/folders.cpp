@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "platform/linux/latin1_text.h"
 #include "platform/platform.h"
 
 namespace plataforma {
@@ -96,6 +98,19 @@ bool pasta_documentos(char* destino, std::size_t largura) {
     if (caminho.empty() && !pasta_pessoal().empty()) caminho = pasta_pessoal() + "/Documents";
     while (caminho.size() > 1 && caminho.back() == '/') caminho.pop_back();
     return copiar_se_couber(caminho, destino, largura);
+}
+
+void caminho_para_exibir(const char* caminho, char* destino, std::size_t largura) {
+    if (largura == 0) return;
+    std::string texto = caminho;
+    const std::string casa = pasta_pessoal();
+    if (casa.size() > 1 && texto.compare(0, casa.size(), casa) == 0 &&
+        (texto.size() == casa.size() || texto[casa.size()] == '/'))
+        texto = "~" + texto.substr(casa.size());
+    std::vector<char> latin1(texto.begin(), texto.end());
+    latin1.push_back('\0');
+    utf8_para_latin1(latin1.data());
+    std::snprintf(destino, largura, "%s", latin1.data());
 }
 
 int mudar_diretorio(const char* caminho) { return chdir(caminho) == 0 ? 0 : -1; }

@@ -118,6 +118,21 @@ const retangulo botao_iniciar_scan{20, 70, 103, 22};
 const std::vector<retangulo> ferramentas = {
     {30, 80, 50, 67}, {30, 175, 50, 67}, {30, 270, 50, 67}, {30, 365, 50, 67}, {700, 80, 50, 67}};
 const retangulo botao_do_curso{644, 335, 105, 33};
+// The idle home screen's line about the last report.
+const retangulo linha_do_relatorio{130, 52, 268, 46};
+
+// Pixels of the region that are clearly red: the colour of a report that could
+// not be written.
+int vermelhos_em(const captura& c, retangulo r) {
+    int n = 0;
+    for (int y = r.y; y < r.y + r.h; ++y)
+        for (int x = r.x; x < r.x + r.w; ++x) {
+            unsigned p = c.pixel(x, y);
+            int vermelho = (p >> 16) & 0xFF, verde = (p >> 8) & 0xFF;
+            n += vermelho > verde + 60 ? 1 : 0;
+        }
+    return n;
+}
 
 int diferencas_entre(const captura& a, const captura& b, retangulo r) {
     int n = 0;
@@ -278,17 +293,24 @@ TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
         [&](const captura& c) { return linhas_do_painel().diferencas(c) > 400; }, 3))
         << "the finished scan's lines stay in view while the menu waits";
     // The header after the scan is the idle one: no claim that a scan runs, no
-    // empty counter labels, the start button in view; a mouse move changes nothing.
-    const composicao cabecalho_parado = regiao_do_fundo(imagem_do_programa(fundo_home), {0, 0, 800, 100});
-    EXPECT_TRUE(programa.esperar_tela([&](const captura& c) { return cabecalho_parado.diferencas(c) == 0; }, 3));
+    // empty counter labels, the start button in view, and the line that names
+    // the report; a mouse move changes nothing.
+    const imagem fundo = imagem_do_programa(fundo_home);
+    auto cabecalho_parado = [&](const captura& c) {
+        int diferentes = 0;
+        for (retangulo r : {retangulo{0, 0, 800, 52}, retangulo{0, 52, 130, 48}, retangulo{398, 52, 402, 48}})
+            diferentes += regiao_do_fundo(fundo, r).diferencas(c);
+        return diferentes == 0 && regiao_do_fundo(fundo, linha_do_relatorio).diferencas(c) > 0;
+    };
+    EXPECT_TRUE(programa.esperar_tela(cabecalho_parado, 3));
     programa.mover(600, 300);
     usleep(300000);
-    EXPECT_EQ(cabecalho_parado.diferencas(programa.capturar()), 0);
+    EXPECT_TRUE(cabecalho_parado(programa.capturar()));
     // After a scan that ran its turns, one click on start begins the next one.
     programa.clicar(botao_iniciar.first, botao_iniciar.second);
     EXPECT_TRUE(programa.esperar_saida(linha_do_painel(aberta.porta_cliente()), 2, 5));
     fechar_com_status_1();
-    EXPECT_TRUE(programa.esperar_relatorio(0, 2)) << "a scan ended by closing writes its report first";
+    EXPECT_TRUE(programa.esperar_relatorio(1, 2)) << "a scan ended by closing writes its report first";
 }
 
 // Escape may be taken by a sweep or by the radar thread; either way the scan
@@ -317,6 +339,39 @@ TEST_F(ProgramaEmJanela, EscapeGravaORelatorioAteAliEVoltaAoMenu) {
     }
     ir_para(aba_configuracoes, fundo_configuracoes);
     ir_para(aba_home, fundo_home);
+    fechar_com_status_1();
+}
+
+// After a scan the idle home screen names the report in place of its own
+// two lines, through tab changes, until the next scan; a click on the line
+// opens the report folder. A report that could not be written says so there.
+TEST_F(ProgramaEmJanela, HomeParadaNomeiaORelatorioEAbreSuaPasta) {
+    iniciar();
+    const captura antes = programa.capturar();
+    programa.clicar(linha_do_relatorio.x + 50, linha_do_relatorio.y + 20);
+    EXPECT_FALSE(programa.esperar_lancado("|xdg-open|", 0.5)) << "no line before the first scan";
+    programa.clicar(botao_iniciar.first, botao_iniciar.second);
+    ASSERT_TRUE(programa.esperar_fundo("bin/A0033.bin"));
+    programa.tecla("Escape");
+    ASSERT_TRUE(programa.esperar_relatorio(5));
+    auto linha_mudou = [&](const captura& c) { return diferencas_entre(c, antes, linha_do_relatorio) > 200; };
+    EXPECT_TRUE(programa.esperar_tela(linha_mudou, 3));
+    EXPECT_EQ(vermelhos_em(programa.capturar(), linha_do_relatorio), 0);
+    ir_para(aba_ferramentas, fundo_ferramentas);
+    ir_para(aba_home, fundo_home);
+    EXPECT_TRUE(programa.esperar_tela(linha_mudou, 3)) << "the line stays until the next scan";
+    programa.clicar(linha_do_relatorio.x + 50, linha_do_relatorio.y + 20);
+    EXPECT_TRUE(programa.esperar_lancado("|xdg-open|" + programa.pasta_relatorios(), 5));
+
+    // The report folder replaced by a file: the next report cannot be written.
+    for (const auto& r : programa.relatorios()) std::remove(r.c_str());
+    ASSERT_EQ(rmdir(programa.pasta_relatorios().c_str()), 0);
+    teste::escrever_arquivo(programa.pasta_relatorios(), "");
+    usleep(1100000);
+    programa.clicar(botao_iniciar.first, botao_iniciar.second);
+    ASSERT_TRUE(programa.esperar_fundo("bin/A0033.bin"));
+    programa.tecla("Escape");
+    EXPECT_TRUE(programa.esperar_tela([&](const captura& c) { return vermelhos_em(c, linha_do_relatorio) > 20; }, 5));
     fechar_com_status_1();
 }
 
