@@ -248,7 +248,7 @@ void mostrar_aviso_de_geracao() {
 void abrir_relatorio() {
     char caminho[256];
     if (formar_caminho(caminho, sizeof caminho, dirqvxlogs, arquivo_log_atual))
-        plataforma::abrir_com_programa_padrao(caminho, dirqvxlogs);
+        abrir_para_o_usuario(caminho, dirqvxlogs, "o relat\xf3rio");
 }
 
 bool escrever_relatorio() {
@@ -337,7 +337,7 @@ int vizualizar_log(int) {
     plataforma::diretorio_atual(lembrado, sizeof lembrado);
     if (!entrar_na_pasta(p, lembrado)) return 0;
     plataforma::mudar_diretorio(p.logs);
-    plataforma::abrir_com_programa_padrao(p.quorvex, p.logs);
+    abrir_para_o_usuario(p.quorvex, p.logs, "a pasta dos relat\xf3rios");
     plataforma::mudar_diretorio(lembrado);
     return 1;
 }

@@ -155,11 +155,31 @@ bool saida_em_utf8();
 // Returns 0 when the program was started, -1 otherwise.
 int lancar_programa(const char* const argumentos[], const char* pasta);
 
-// Opens a web address, a file or a folder with the user's default handler.
-int abrir_com_programa_padrao(const char* alvo, const char* pasta);
+// What the program is told when a program it started to open something for
+// the user failed: `programa` could not be started (`erro`, the system's error
+// number, not 0), or it answered with an error (`status`: its exit status, or
+// on Windows the shell's error code). `contexto` is what the caller passed.
+struct falha_ao_abrir {
+    const char* programa;
+    int erro;
+    int status;
+    const char* contexto;
+};
+using aviso_de_falha_ao_abrir = void (*)(const falha_ao_abrir& falha);
 
-// Opens a terminal window whose shell starts in `pasta`.
-int abrir_terminal(const char* pasta);
+// Opens a web address, a file or a folder with the user's default handler.
+// Returns 0 when the handler was started, -1 otherwise. `aviso` (when given)
+// is called with `contexto` (copied, up to 511 characters) when the handler
+// fails: on the caller's thread before the return when it cannot start, or
+// later on a thread of this layer's when it ends with an error. A handler that
+// works is never waited for.
+int abrir_com_programa_padrao(const char* alvo, const char* pasta,
+                              aviso_de_falha_ao_abrir aviso = nullptr,
+                              const char* contexto = nullptr);
+
+// Opens a terminal window whose shell starts in `pasta`; `aviso` as above.
+int abrir_terminal(const char* pasta, aviso_de_falha_ao_abrir aviso = nullptr,
+                   const char* contexto = nullptr);
 
 // ---- The IPv4 TCP connection table -----------------------------------------
 

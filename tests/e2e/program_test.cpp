@@ -2,6 +2,7 @@
 // clicks and keys from xdotool, loopback connections opened by the test, the
 // settings file, the report and the launched programs read back afterwards.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -658,6 +659,23 @@ TEST_F(ProgramaEmJanela, FerramentasECursoIniciamSeusProgramas) {
     ir_para(aba_curso, fundo_curso);
     programa.clicar(690, 350);
     EXPECT_TRUE(programa.esperar_lancado("/site/cursos/curso_tavrel_online.php?entrada=1", 5));
+    fechar_com_status_1();
+}
+
+// A browser launcher that answers with an error: the message names the link
+// and why, and the tools screen goes on answering meanwhile.
+TEST_F(ProgramaEmJanela, AberturaQueFalhaMostraMensagem) {
+    const std::string falho = programa.casa() + "/substitutos/xdg-open";
+    teste::escrever_arquivo(falho, "#!/bin/sh\nexit 4\n");
+    chmod(falho.c_str(), 0755);
+    iniciar();
+    ir_para(aba_ferramentas, fundo_ferramentas);
+    programa.clicar(55, 205);
+    EXPECT_TRUE(programa.esperar_lancado(
+        "|zenity|--info --no-markup --title=Quorvex --text=N\xc3\xa3o foi poss\xc3\xadvel abrir o endere\xc3\xa7o "
+        "http://", 5)) << teste::ler_arquivo(programa.casa() + "/lancados.txt");
+    EXPECT_TRUE(programa.esperar_lancado("meu_ip.php: xdg-open terminou com o erro 4", 1));
+    ir_para(aba_curso, fundo_curso);
     fechar_com_status_1();
 }
 
