@@ -13,22 +13,6 @@ set(PASTA_DE_EXECUCAO lib/quorvex)
 set(PACOTE_DIR ${CMAKE_SOURCE_DIR}/packaging)
 set(PACOTE_GERADO ${CMAKE_BINARY_DIR}/pacote)
 
-# ---- the icon, drawn by the artwork generator ---------------------------------
-set(TAMANHOS_DO_ICONE 48 128 256)
-set(ICONES)
-foreach(tamanho ${TAMANHOS_DO_ICONE})
-  list(APPEND ICONES ${CMAKE_BINARY_DIR}/icones/${tamanho}x${tamanho}/apps/quorvex.png)
-endforeach()
-add_executable(gerador_de_icone
-  ${CMAKE_SOURCE_DIR}/assets/generator/icon/icon.cpp
-  ${CMAKE_SOURCE_DIR}/assets/generator/drawing.cpp
-  ${CMAKE_SOURCE_DIR}/assets/generator/image.cpp)
-target_link_libraries(gerador_de_icone PRIVATE PkgConfig::SDL png z)
-add_custom_command(OUTPUT ${ICONES}
-  COMMAND gerador_de_icone ${CMAKE_BINARY_DIR}/icones ${TAMANHOS_DO_ICONE}
-  DEPENDS gerador_de_icone)
-add_custom_target(quorvex_icone ALL DEPENDS ${ICONES})
-
 # ---- files made at configure time --------------------------------------------
 # The installed desktop entry is the build folder's entry started through the
 # launcher on the PATH, with the icon.
@@ -84,7 +68,8 @@ endforeach()
 
 install(PROGRAMS ${PACOTE_DIR}/quorvex DESTINATION bin)
 install(FILES ${PACOTE_GERADO}/quorvex.desktop DESTINATION share/applications)
-install(DIRECTORY ${CMAKE_BINARY_DIR}/icones/ DESTINATION share/icons/hicolor)
+install(DIRECTORY ${CMAKE_BINARY_DIR}/icones/ DESTINATION share/icons/hicolor
+  FILES_MATCHING PATTERN "*.png")
 install(FILES ${PACOTE_GERADO}/quorvex.1.gz DESTINATION share/man/man1)
 install(FILES ${PACOTE_DIR}/copyright ${PACOTE_GERADO}/changelog.gz DESTINATION share/doc/quorvex)
 

@@ -10,6 +10,7 @@
 #include "shell/navigation.h"
 #include "common/text.h"
 #include "shell/toolkit.h"
+#include "shell/window_icon.h"
 
 SDL_Surface* screen = nullptr;
 
@@ -76,7 +77,10 @@ void abrir_janela() {
                           plataforma::como_obter_tela());
         mensagem(texto);
     }
+    // The video subsystem comes up before the window so the icon can be set:
+    // SDL 1.2 takes a window's icon only before the window opens.
     TravaDaTela trava;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) definir_icone_da_janela();
     screen = SDL_SetVideoMode(800, 500, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
     if (screen == nullptr) {
         char texto[512];

@@ -587,6 +587,10 @@ TEST_F(TelaDeConfiguracoes, DuracaoEPontoDePartidaMudamArquivoEFigura) {
 
 TEST_F(ProgramaEmJanela, HomeInteiraAntesDoPrimeiroEventoEOMouseNaoDeixaRastro) {
     iniciar();
+    const std::string dicas = programa.propriedades_da_janela("WM_HINTS WM_CLASS");
+    EXPECT_TRUE(tem(dicas, "bitmap id # to use for icon:")) << "the window carries its icon\n" << dicas;
+    EXPECT_TRUE(tem(dicas, "bitmap id # of mask for icon:")) << dicas;
+    EXPECT_TRUE(tem(dicas, "WM_CLASS(STRING) = \"quorvex\"")) << "task bars match it to quorvex.desktop";
     EXPECT_TRUE(programa.esperar_tela([&](const captura& c) { return home_parada().diferencas(c) == 0; }, 3))
         << "tabs and start button are there before the mouse moves";
     passar_o_mouse_sem_rastro({botao_iniciar_scan, abas[1], abas[2], abas[3]}, {600, 300});
