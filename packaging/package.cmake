@@ -8,7 +8,7 @@
 # Nothing is written into the run folder at run time: the settings and the
 # reports live in the user's own folders.
 
-set(QUORVEX_VERSAO 1.0.0)
+set(QUORVEX_VERSAO ${PROJECT_VERSION})
 set(PASTA_DE_EXECUCAO lib/quorvex)
 set(PACOTE_DIR ${CMAKE_SOURCE_DIR}/packaging)
 set(PACOTE_GERADO ${CMAKE_BINARY_DIR}/pacote)
