@@ -2,12 +2,9 @@
 // command interpreter, and without waiting for them.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <chrono>
-#include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/launcher_recorder.h"
 
@@ -49,41 +46,6 @@ TEST_F(Lancador, ProgramaInexistenteOuPastaInexistenteFalham) {
     EXPECT_EQ(plataforma::lancar_programa(vazio, nullptr), -1);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_FALSE(gravador.gravou(0));
-}
-
-// What the failing openers below told, as the program's message would use it.
-std::mutex avisos_trava;
-std::vector<std::string> avisos;
-
-void registrar_aviso(const plataforma::falha_ao_abrir& f) {
-    std::lock_guard<std::mutex> trava(avisos_trava);
-    avisos.push_back(std::string(f.programa) + "|" + std::to_string(f.erro) + "|" +
-                     std::to_string(f.status) + "|" + f.contexto);
-}
-
-std::vector<std::string> avisos_apos(double segundos) {
-    std::this_thread::sleep_for(std::chrono::duration<double>(segundos));
-    std::lock_guard<std::mutex> trava(avisos_trava);
-    return avisos;
-}
-
-// An opener that is missing is told before the call returns; one that answers
-// with an error is told once it ended, and the call never waits for it.
-TEST_F(Lancador, AberturaQueFalhaEAvisadaSemEsperarPeloPrograma) {
-    avisos.clear();
-    instalar_substituto("xdg-open", "sleep 1; exit 4\n");
-    instalar_substituto("x-terminal-emulator", "sleep 3\n");
-    auto inicio = std::chrono::steady_clock::now();
-    EXPECT_EQ(plataforma::abrir_com_programa_padrao("http://exemplo/", nullptr, registrar_aviso, "o site"), 0);
-    EXPECT_EQ(plataforma::abrir_terminal("/", registrar_aviso, "o terminal"), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::milliseconds(500));
-    EXPECT_TRUE(avisos_apos(0.2).empty());
-    EXPECT_EQ(avisos_apos(1.5), std::vector<std::string>{"xdg-open|0|4|o site"}) << "a working terminal is not told";
-
-    avisos.clear();
-    setenv("PATH", (pasta / "vazia").c_str(), 1);
-    EXPECT_EQ(plataforma::abrir_com_programa_padrao("/tmp", nullptr, registrar_aviso, "a pasta"), -1);
-    EXPECT_EQ(avisos, std::vector<std::string>{"xdg-open|" + std::to_string(ENOENT) + "|0|a pasta"});
 }
 
 }  // namespace
