@@ -133,6 +133,12 @@ bool escolher_tela();
 // How a user without a display gets one, for the message that says so.
 const char* como_obter_tela();
 
+// Gives the open window the icon `rgba` (`lado` by `lado` pixels, RGBA bytes
+// row by row) the way the desktop's task bars read it today, beside the icon
+// SDL sets (on X11 the _NET_WM_ICON property; on Windows SDL's icon is that
+// already, and nothing more is done).
+void anunciar_icone_da_janela(const unsigned char* rgba, int lado);
+
 // ---- Messages ---------------------------------------------------------------
 
 // Shows `texto` to the user in a dialog titled `titulo` with an OK button when a

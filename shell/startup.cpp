@@ -102,6 +102,7 @@ void abrir_janela() {
         mensagem(texto);
     }
     SDL_WM_SetCaption("Quorvex", nullptr);
+    anunciar_icone_na_janela_aberta();
 }
 
 void mostrar_abertura() {

@@ -3,6 +3,7 @@
 #include <SDL/SDL.h>
 
 #include "common/screen_lock.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -33,4 +34,9 @@ void definir_icone_da_janela() {
     }
     SDL_WM_SetIcon(icone, mascara);
     SDL_FreeSurface(icone);
+}
+
+void anunciar_icone_na_janela_aberta() {
+    TravaDaTela trava;
+    plataforma::anunciar_icone_da_janela(pixels_do_icone, lado);
 }

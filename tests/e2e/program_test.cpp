@@ -587,7 +587,8 @@ TEST_F(TelaDeConfiguracoes, DuracaoEPontoDePartidaMudamArquivoEFigura) {
 
 TEST_F(ProgramaEmJanela, HomeInteiraAntesDoPrimeiroEventoEOMouseNaoDeixaRastro) {
     iniciar();
-    const std::string dicas = programa.propriedades_da_janela("WM_HINTS WM_CLASS");
+    const std::string dicas = programa.propriedades_da_janela("WM_HINTS WM_CLASS _NET_WM_ICON");
+    EXPECT_TRUE(tem(dicas, "_NET_WM_ICON(CARDINAL) = \tIcon (32 x 32):")) << dicas;
     EXPECT_TRUE(tem(dicas, "bitmap id # to use for icon:")) << "the window carries its icon\n" << dicas;
     EXPECT_TRUE(tem(dicas, "bitmap id # of mask for icon:")) << dicas;
     EXPECT_TRUE(tem(dicas, "WM_CLASS(STRING) = \"quorvex\"")) << "task bars match it to quorvex.desktop";
