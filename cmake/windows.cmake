@@ -66,9 +66,15 @@ target_link_libraries(PkgConfig::CARES INTERFACE ${QUORVEX_BIBLIOTECAS_WINDOWS})
 # The program: the GUI subsystem (no console window), entered through SDL's
 # WinMain, which starts SDL and calls the program's start-up (see
 # shell/main.cpp).
+# Its icon resource is the generator's icon from the Linux build (see below).
+enable_language(RC)
 function(quorvex_programa_windows alvo)
   set_target_properties(${alvo} PROPERTIES WIN32_EXECUTABLE ON)
   target_link_libraries(${alvo} PRIVATE mingw32 ${QUORVEX_SDLMAIN_LIB})
+  set(recurso ${CMAKE_SOURCE_DIR}/platform/windows/quorvex.rc)
+  target_sources(${alvo} PRIVATE ${recurso})
+  target_include_directories(${alvo} PRIVATE ${QUORVEX_RECURSOS}/icones)
+  set_source_files_properties(${recurso} PROPERTIES OBJECT_DEPENDS ${QUORVEX_RECURSOS}/icones/quorvex.ico)
 endfunction()
 
 # The run folder's images and fonts: drawn and copied by the Linux build

@@ -34,6 +34,37 @@ void mensagem(const char* texto) {
 
 int exec_(const char* const argumentos[]) { return plataforma::lancar_programa(argumentos, nullptr); }
 
+namespace {
+
+// Runs on the caller's thread, or on the platform's thread that watched the
+// handler: the message waits for its OK there, not in the window's loop.
+void avisar_falha_ao_abrir(const plataforma::falha_ao_abrir& falha) {
+    char porque[320];
+    if (falha.erro != 0) {
+        char motivo[256];
+        plataforma::texto_do_erro(falha.erro, motivo, sizeof motivo);
+        formatar_limitado(porque, sizeof porque, "%s n\xe3o p\xf4" "de ser iniciado (%s)",
+                          falha.programa, motivo);
+    } else {
+        formatar_limitado(porque, sizeof porque, "%s terminou com o erro %d", falha.programa,
+                          falha.status);
+    }
+    char texto[1024];
+    formatar_limitado(texto, sizeof texto, "N\xe3o foi poss\xedvel abrir %s: %s", falha.contexto,
+                      porque);
+    avisar(texto);
+}
+
+}  // namespace
+
+int abrir_para_o_usuario(const char* alvo, const char* pasta, const char* o_que) {
+    return plataforma::abrir_com_programa_padrao(alvo, pasta, avisar_falha_ao_abrir, o_que);
+}
+
+int abrir_terminal_para_o_usuario(const char* pasta) {
+    return plataforma::abrir_terminal(pasta, avisar_falha_ao_abrir, "o terminal");
+}
+
 // Only a regular file counts: a directory, FIFO or device where a file should
 // be counts as missing, and is never waited on.
 int file_exists(const char* caminho) {

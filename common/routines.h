@@ -19,5 +19,12 @@ void avisar(const char* texto, const char* complemento = nullptr);
 // nullptr-terminated). Returns 0 when started, -1 otherwise.
 int exec_(const char* const argumentos[]);
 
+// Opens a web address, a file or a folder with the user's default handler,
+// or a terminal in `pasta`, without waiting for either. When the handler is
+// missing or answers with an error, a message names `o_que` (Latin-1, e.g.
+// "o endere\xe7o http://...") and why. Returns 0 when the handler started.
+int abrir_para_o_usuario(const char* alvo, const char* pasta, const char* o_que);
+int abrir_terminal_para_o_usuario(const char* pasta);
+
 int file_exists(const char* caminho);
 int copiar_arquivo(const char* origem, const char* destino);

@@ -14,6 +14,16 @@ char* copiar_limitado(char* celula, std::size_t largura, const char* origem) {
     return celula;
 }
 
+char* copiar_fim_limitado(char* celula, std::size_t largura, const char* origem) {
+    if (origem == nullptr) origem = "";
+    std::size_t n = std::strlen(origem);
+    if (n < largura || largura <= sizeof marca_de_corte) return copiar_limitado(celula, largura, origem);
+    std::size_t fim = largura - sizeof marca_de_corte;
+    std::memmove(celula + sizeof marca_de_corte - 1, origem + n - fim, fim + 1);
+    std::memcpy(celula, marca_de_corte, sizeof marca_de_corte - 1);
+    return celula;
+}
+
 char* formatar_limitado(char* celula, std::size_t largura, const char* formato, ...) {
     if (largura == 0) return celula;
     va_list args;

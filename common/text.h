@@ -8,6 +8,14 @@
 // cutting what does not fit. Always terminates the cell. Returns the cell.
 char* copiar_limitado(char* celula, std::size_t largura, const char* origem);
 
+// What stands where copiar_fim_limitado cut a text's beginning off.
+constexpr char marca_de_corte[] = "...";
+
+// The same for a text whose end matters most (a path, whose end is the file
+// name): what does not fit is cut from the beginning, and the cell starts with
+// marca_de_corte where it was cut.
+char* copiar_fim_limitado(char* celula, std::size_t largura, const char* origem);
+
 // Bounded formatting into a cell; what does not fit is cut.
 char* formatar_limitado(char* celula, std::size_t largura, const char* formato, ...)
     __attribute__((format(printf, 3, 4)));

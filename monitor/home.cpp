@@ -4,6 +4,7 @@
 
 #include "capture/reverse_dns.h"
 #include "monitor/panel.h"
+#include "monitor/report_line.h"
 #include "monitor/sweep.h"
 #include "monitor/tables.h"
 #include "output/datetime.h"
@@ -67,6 +68,9 @@ void desenhar_home_parada() {
     apenas_exibir_imagem("bin/A0035.bin", 400, 100);
     apenas_exibir_imagem("bin/A0034.bin", 0, 100);
     apenas_exibir_imagem("bin/A0045.bin", 0, 100);
+    TravaDaTela trava;
+    desenhar_linha_do_relatorio();
+    apresentar_tela();
 }
 
 void mostrar_voltas_encerradas() {
@@ -85,18 +89,21 @@ void mostrar_painel_final() {
 }
 
 // Once the scan has ended, the top of the window is the idle home screen's
-// again: a header that claims no scan, and the start button the menu waits on.
+// again: a header that claims no scan and names the report just written, and
+// the start button the menu waits on.
 void mostrar_cabecalho_parado() {
     TravaDaTela trava;
     SDL_Surface* parada = load_image("bin/A0039.bin");
     SDL_Rect cabecalho = {0, 0, 800, 100};
     if (parada) apply_surface(0, 0, parada, screen, &cabecalho);
     SDL_FreeSurface(parada);
+    desenhar_linha_do_relatorio();
     apresentar_tela();
 }
 
-// A signal or a table limit during a scan ends the program only after the
-// report of the rows so far is written, on this thread.
+// A signal, the window's close request or a table limit during a scan ends
+// the program only after the report of the rows so far is written, on this
+// thread.
 void gravar_relatorio_antes_do_fim() {
     antes_de_um_limite(nullptr);
     parar_radar();
@@ -116,6 +123,19 @@ void guardar_o_scan(bool guardar) {
     plataforma::segurar_pedidos_de_encerramento(guardar);
 }
 
+// An Escape or a close request the radar thread took counts as one a sweep took.
+resultado_da_varredura proxima_varredura() {
+    if (tomar_saida_do_radar()) return VARREDURA_SAIDA;
+    if (tomar_escape_do_radar()) return VARREDURA_ESCAPE;
+    return fazer_varredura();
+}
+
+// A close request the radar took while the scan was ending is honoured too.
+void parar_radar_atendendo_a_saida() {
+    parar_radar();
+    if (tomar_saida_do_radar()) encerrar_com_relatorio();
+}
+
 fim_do_scan rodar_scan() {
     NomesDoScan nomes_do_scan;
     num_banco_painel = 0;
@@ -133,18 +153,13 @@ fim_do_scan rodar_scan() {
     guardar_o_scan(true);
     iniciar_radar();
     while (ler_sinal(fazendo_scan) == 1) {
-        // An Escape the radar thread took ends the scan as one a sweep took.
-        resultado_da_varredura resultado =
-            tomar_escape_do_radar() ? VARREDURA_ESCAPE : fazer_varredura();
-        if (resultado == VARREDURA_SAIDA) {
-            parar_radar();
-            encerrar_processo();
-        }
-        if (resultado == VARREDURA_ENCERRAMENTO) encerrar_com_relatorio();
+        resultado_da_varredura resultado = proxima_varredura();
+        if (resultado == VARREDURA_SAIDA || resultado == VARREDURA_ENCERRAMENTO)
+            encerrar_com_relatorio();
         if (resultado == VARREDURA_ESCAPE) {
             gravar_sinal(primeiro_scan, 0);
             listar_conexoes_pendentes();
-            parar_radar();
+            parar_radar_atendendo_a_saida();
             fabricar_log(1);
             guardar_o_scan(false);
             return SCAN_INTERROMPIDO;
@@ -152,7 +167,7 @@ fim_do_scan rodar_scan() {
     }
     // Connections found in the last readings reach the panel and the report.
     listar_conexoes_pendentes();
-    parar_radar();
+    parar_radar_atendendo_a_saida();
     mostrar_voltas_encerradas();
     exibir_painel(1);
     fabricar_log(1);

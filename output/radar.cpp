@@ -14,7 +14,6 @@
 
 #include "monitor/tables.h"
 #include "platform/platform.h"
-#include "common/routines.h"
 #include "common/text.h"
 #include "shell/toolkit.h"
 
@@ -34,13 +33,14 @@ constexpr Uint32 cor_das_linhas = 0x00339999;  // RGBA: blue, about 60 % opaque
 using relogio = std::chrono::steady_clock;
 
 // How the main thread asks the radar to stop, and how the radar hands over an
-// Escape it took. Never destroyed: the process may exit from either thread
+// Escape or a close request it took. Never destroyed: the process may exit from either thread
 // while the other still uses it.
 struct controle_do_radar {
     std::mutex trava;
     std::condition_variable aviso;
     bool parada_pedida = false;
     int escape_entregue = 0;
+    int saida_entregue = 0;
     std::thread* fio = nullptr;
     observador_de_quadros observador = nullptr;
 };
@@ -118,10 +118,10 @@ void apresentar_quadro(bool com_marcadores, const SDL_Rect& radar) {
     }
 }
 
-// An Escape is the main thread's to act on: it ends the scan the same way
-// whichever thread took the key.
+// An Escape and a close request are the main thread's to act on: each ends the
+// scan the same way whichever thread took it.
 void tratar_evento(const SDL_Event& evento) {
-    if (evento.type == SDL_QUIT) encerrar_processo();
+    if (evento.type == SDL_QUIT) __atomic_store_n(&controle().saida_entregue, 1, __ATOMIC_SEQ_CST);
     if (evento.type == SDL_KEYDOWN && evento.key.keysym.sym == SDLK_ESCAPE)
         __atomic_store_n(&controle().escape_entregue, 1, __ATOMIC_SEQ_CST);
 }
@@ -270,6 +270,7 @@ void iniciar_radar() {
         c.parada_pedida = false;
     }
     __atomic_store_n(&c.escape_entregue, 0, __ATOMIC_SEQ_CST);
+    __atomic_store_n(&c.saida_entregue, 0, __ATOMIC_SEQ_CST);
     c.fio = new std::thread([] { rodar_radar_independente(nullptr); });
 }
 
@@ -288,6 +289,10 @@ void parar_radar() {
 
 bool tomar_escape_do_radar() {
     return __atomic_exchange_n(&controle().escape_entregue, 0, __ATOMIC_SEQ_CST) == 1;
+}
+
+bool tomar_saida_do_radar() {
+    return __atomic_exchange_n(&controle().saida_entregue, 0, __ATOMIC_SEQ_CST) == 1;
 }
 
 void observar_quadros(observador_de_quadros observador) {

@@ -31,6 +31,9 @@ void iniciar_radar();
 // True once for an Escape the radar thread took from the event queue since the
 // scan started: the main thread ends the scan as for an Escape a sweep took.
 bool tomar_escape_do_radar();
+// The same for the window's close request: the main thread writes the report
+// of the rows so far before the program ends.
+bool tomar_saida_do_radar();
 
 // Called on the radar thread right after each frame was presented (tests time
 // the frames through here); nullptr for none.

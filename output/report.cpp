@@ -16,6 +16,7 @@
 #include "common/text.h"
 #include "shell/toolkit.h"
 
+desfecho_do_relatorio desfecho_do_ultimo_relatorio;
 char arquivo_log_atual[128] = "";
 char data_log_atual[128] = "";
 char dirqvxlogs[128] = "";
@@ -54,6 +55,11 @@ struct pastas_do_relatorio {
     char quorvex[sizeof dirqvxlogs];
 };
 
+// Why the report under way was not written, for the home screen to say.
+void anotar_motivo(const char* motivo) {
+    copiar_celula(desfecho_do_ultimo_relatorio.motivo, motivo);
+}
+
 void avisar_usuario(const char* texto_latin1, const char* caminho) {
     char texto[768];
     formatar_limitado(texto, sizeof texto, "%s%s", texto_latin1, caminho ? caminho : "");
@@ -70,6 +76,7 @@ bool formar_caminho(char* destino, std::size_t largura, const char* base, const 
 bool formar_pastas(pastas_do_relatorio& p) {
     if (!plataforma::pasta_documentos(p.documentos, sizeof p.documentos)) {
         diagnostico("Error");
+        anotar_motivo("a pasta de documentos n\xe3o foi encontrada");
         avisar_usuario("A pasta de documentos do usu\xe1rio n\xe3o foi encontrada.", nullptr);
         return false;
     }
@@ -94,6 +101,7 @@ bool entrar_na_pasta(const pastas_do_relatorio& p, const char* lembrado) {
                   plataforma::mudar_diretorio(p.quorvex) == 0;
     if (pronta) return true;
     diagnostico("\n\n ERROR WORK_DIR");
+    anotar_motivo("a pasta dos relat\xf3rios n\xe3o p\xf4" "de ser aberta nem criada");
     avisar_usuario("N\xe3o foi poss\xedvel abrir nem criar a pasta dos relat\xf3rios: ",
                    p.quorvex[0] ? p.quorvex : p.logs);
     plataforma::mudar_diretorio(lembrado);
@@ -109,6 +117,7 @@ char caminho_em_preparo[256] = "";
 void avisar_relatorio_nao_gravado(int erro) {
     char motivo[256];
     plataforma::texto_do_erro(erro, motivo, sizeof motivo);
+    anotar_motivo(motivo);
     char texto[640];
     formatar_limitado(texto, sizeof texto, "N\xe3o foi poss\xedvel gravar o relat\xf3rio %s: %s",
                       caminho_em_preparo, motivo);
@@ -116,7 +125,23 @@ void avisar_relatorio_nao_gravado(int erro) {
     avisar(texto);
 }
 
+// A report's file name as data_atual_arquivo forms it: digits and "_", then ".html".
+bool nome_de_relatorio(const char* nome) {
+    std::size_t n = std::strlen(nome);
+    if (n <= 5 || std::strcmp(nome + n - 5, ".html") != 0) return false;
+    for (std::size_t i = 0; i + 5 < n; ++i) {
+        if (nome[i] != '_' && (nome[i] < '0' || nome[i] > '9')) return false;
+    }
+    return true;
+}
+
+// What a write cut short by a kill left (the program had no chance to remove
+// it); a report being written by another run is younger than this.
+constexpr unsigned idade_de_temporario_abandonado_s = 60;
+
 bool iniciar_relatorio(const char* arquivo) {
+    plataforma::apagar_temporarios_abandonados(dirqvxlogs, nome_de_relatorio,
+                                               idade_de_temporario_abandonado_s);
     if (!formar_caminho(caminho_em_preparo, sizeof caminho_em_preparo, dirqvxlogs, arquivo)) {
         copiar_celula(caminho_em_preparo, arquivo);
         avisar_relatorio_nao_gravado(ENAMETOOLONG);
@@ -219,16 +244,21 @@ void mostrar_aviso_de_geracao() {
 void abrir_relatorio() {
     char caminho[256];
     if (formar_caminho(caminho, sizeof caminho, dirqvxlogs, arquivo_log_atual))
-        plataforma::abrir_com_programa_padrao(caminho, dirqvxlogs);
+        abrir_para_o_usuario(caminho, dirqvxlogs, "o relat\xf3rio");
 }
 
 bool escrever_relatorio() {
     mostrar_aviso_de_geracao();
+    desfecho_do_ultimo_relatorio = desfecho_do_relatorio{};
     bool gravado = iniciar_arquivo_de_log(arquivo_log_atual, data_log_atual) == 1;
     if (gravado) {
         add_arquivo_log(arquivo_log_atual);
         gravado = finalizar_log(arquivo_log_atual) == 1;
     }
+    desfecho_do_ultimo_relatorio.houve = true;
+    desfecho_do_ultimo_relatorio.gravado = gravado;
+    copiar_celula(desfecho_do_ultimo_relatorio.arquivo, arquivo_log_atual);
+    copiar_celula(desfecho_do_ultimo_relatorio.pasta, dirqvxlogs);
     plataforma::mudar_diretorio(diratu2);
     borrachar_bara(1);
     return gravado;
@@ -303,7 +333,7 @@ int vizualizar_log(int) {
     plataforma::diretorio_atual(lembrado, sizeof lembrado);
     if (!entrar_na_pasta(p, lembrado)) return 0;
     plataforma::mudar_diretorio(p.logs);
-    plataforma::abrir_com_programa_padrao(p.quorvex, p.logs);
+    abrir_para_o_usuario(p.quorvex, p.logs, "a pasta dos relat\xf3rios");
     plataforma::mudar_diretorio(lembrado);
     return 1;
 }

@@ -7,6 +7,16 @@ extern char arquivo_log_atual[128];  // file name of the current scan's report
 extern char data_log_atual[128];     // the scan's start, for the report's header
 extern char dirqvxlogs[128];         // the report folder, once prepared
 
+// What became of the last report the program tried to write.
+struct desfecho_do_relatorio {
+    bool houve = false;      // a report was tried since the program started
+    bool gravado = false;    // and written whole
+    char arquivo[128] = "";  // its file name
+    char pasta[128] = "";    // its folder, as the system names it ("" when not prepared)
+    char motivo[256] = "";   // why it was not written
+};
+extern desfecho_do_relatorio desfecho_do_ultimo_relatorio;
+
 // Writes the whole report of the scan and opens it when the settings ask for it.
 void fabricar_log(int);
 

@@ -4,48 +4,19 @@
 #                               and quorvex-helper, the one part that may hold capabilities
 #   <prefix>/bin/quorvex        the launcher that starts the program from there
 #   <prefix>/share/applications the desktop entry
+#   <prefix>/share/metainfo     what software centres show (AppStream)
 #   <prefix>/share/icons/hicolor the icon at 48, 128 and 256 pixels
 # Nothing is written into the run folder at run time: the settings and the
 # reports live in the user's own folders.
 
-set(QUORVEX_VERSAO 1.0.0)
+set(QUORVEX_VERSAO ${PROJECT_VERSION})
 set(PASTA_DE_EXECUCAO lib/quorvex)
 set(PACOTE_DIR ${CMAKE_SOURCE_DIR}/packaging)
 set(PACOTE_GERADO ${CMAKE_BINARY_DIR}/pacote)
 
-# ---- the icon, drawn by the artwork generator ---------------------------------
-set(TAMANHOS_DO_ICONE 48 128 256)
-set(ICONES)
-foreach(tamanho ${TAMANHOS_DO_ICONE})
-  list(APPEND ICONES ${CMAKE_BINARY_DIR}/icones/${tamanho}x${tamanho}/apps/quorvex.png)
-endforeach()
-add_executable(gerador_de_icone
-  ${CMAKE_SOURCE_DIR}/assets/generator/icon/icon.cpp
-  ${CMAKE_SOURCE_DIR}/assets/generator/drawing.cpp
-  ${CMAKE_SOURCE_DIR}/assets/generator/image.cpp)
-target_link_libraries(gerador_de_icone PRIVATE PkgConfig::SDL png z)
-add_custom_command(OUTPUT ${ICONES}
-  COMMAND gerador_de_icone ${CMAKE_BINARY_DIR}/icones ${TAMANHOS_DO_ICONE}
-  DEPENDS gerador_de_icone)
-add_custom_target(quorvex_icone ALL DEPENDS ${ICONES})
-
 # ---- files made at configure time --------------------------------------------
-# The installed desktop entry is the build folder's entry started through the
-# launcher on the PATH, with the icon.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/quorvex.desktop ${PACOTE_DIR}/changelog ${PACOTE_DIR}/quorvex.1)
-file(STRINGS ${CMAKE_SOURCE_DIR}/quorvex.desktop linhas_da_entrada ENCODING UTF-8)
-set(entrada_instalada)
-foreach(linha IN LISTS linhas_da_entrada)
-  if(linha MATCHES "^#")
-    continue()
-  elseif(linha MATCHES "^Exec=")
-    string(APPEND entrada_instalada "Exec=quorvex\nIcon=quorvex\n")
-  else()
-    string(APPEND entrada_instalada "${linha}\n")
-  endif()
-endforeach()
-file(WRITE ${PACOTE_GERADO}/quorvex.desktop "${entrada_instalada}")
+  ${PACOTE_DIR}/changelog ${PACOTE_DIR}/quorvex.1)
 
 # Debian wants the changelog and the manual page compressed without a timestamp.
 foreach(arquivo changelog quorvex.1)
@@ -83,8 +54,28 @@ foreach(fonte ${FONTES_DO_SISTEMA})
 endforeach()
 
 install(PROGRAMS ${PACOTE_DIR}/quorvex DESTINATION bin)
-install(FILES ${PACOTE_GERADO}/quorvex.desktop DESTINATION share/applications)
-install(DIRECTORY ${CMAKE_BINARY_DIR}/icones/ DESTINATION share/icons/hicolor)
+
+# ---- the menu entry and the software centres' metainfo -------------------------
+# The desktop entry is made at install time for the prefix it goes to: under
+# /usr and /usr/local the menu finds the launcher and the icon by name; under
+# any other prefix (a per-user `cmake --install build --prefix ~/.local`,
+# whose bin/ the desktop session may not have on its PATH) by full path.
+install(CODE "
+  set(prefixo \"\${CMAKE_INSTALL_PREFIX}\")
+  if(prefixo STREQUAL \"/usr\" OR prefixo STREQUAL \"/usr/local\")
+    set(ENTRADA_EXEC quorvex)
+    set(ENTRADA_ICONE quorvex)
+  else()
+    set(ENTRADA_EXEC \"\${prefixo}/bin/quorvex\")
+    set(ENTRADA_ICONE \"\${prefixo}/share/icons/hicolor/256x256/apps/quorvex.png\")
+  endif()
+  set(destino \"\$ENV{DESTDIR}\${prefixo}/share/applications/quorvex.desktop\")
+  message(STATUS \"Installing: \${destino}\")
+  configure_file(\"${PACOTE_DIR}/quorvex.desktop\" \"\${destino}\" @ONLY)
+  file(CHMOD \"\${destino}\" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)")
+install(FILES ${PACOTE_DIR}/com.brellstad.quorvex.metainfo.xml DESTINATION share/metainfo)
+install(DIRECTORY ${CMAKE_BINARY_DIR}/icones/ DESTINATION share/icons/hicolor
+  FILES_MATCHING PATTERN "*.png")
 install(FILES ${PACOTE_GERADO}/quorvex.1.gz DESTINATION share/man/man1)
 install(FILES ${PACOTE_DIR}/copyright ${PACOTE_GERADO}/changelog.gz DESTINATION share/doc/quorvex)
 
@@ -111,14 +102,15 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.brellstad.com")
-# By Debian package name: the C and C++ run-time, SDL 1.2 and its image, font
-# and drawing libraries, c-ares for the host names, libcap for the helper (and
-# setcap for the postinst), the fonts that fontes/ links to, a dialog program, and xdg-open
-# for reports and web pages.
+# The libraries the program and the helper link (the C and C++ run-time, SDL
+# 1.2 and its image, font and drawing libraries, c-ares, libcap for the helper)
+# come from dpkg-shlibdeps, each with the least version they need. Named here is
+# what no library link shows: setcap for the postinst, the fonts that fontes/
+# links to, a dialog program, and xdg-open for reports and web pages.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libc6, libgcc-s1, libstdc++6, libsdl1.2debian, libsdl-image1.2, libsdl-ttf2.0-0, \
-libsdl-gfx1.2-5, libc-ares2, libcap2, libcap2-bin, fonts-dejavu-core, fonts-dejavu-extra, \
-fonts-liberation, zenity | x11-utils, xdg-utils")
+  "libcap2-bin, fonts-dejavu-core, fonts-dejavu-extra, fonts-liberation, zenity | x11-utils, \
+xdg-utils")
 # ---- who may name every user's processes (debconf, the group quorvex) ----------
 # The question in English with its Portuguese translation (templates), asked by
 # config; the postinst applies the answer and postrm forgets it on purge.

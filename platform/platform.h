@@ -27,6 +27,11 @@ bool pasta_dados_locais(char* destino, std::size_t largura);
 // on Windows the shell's documents folder). Not created. False when it cannot be determined or does not fit.
 bool pasta_documentos(char* destino, std::size_t largura);
 
+// A path as the system names it (what the calls above hand over), in the
+// program's Latin-1 for showing to the user: on Linux converted from UTF-8 and
+// the home folder written "~"; on Windows as it is.
+void caminho_para_exibir(const char* caminho, char* destino, std::size_t largura);
+
 // Change / create one directory (one level). 0 on success, -1 on failure.
 int mudar_diretorio(const char* caminho);
 int criar_diretorio(const char* caminho);
@@ -49,8 +54,9 @@ enum class modo_de_gravacao {
 // of a unique name beside the destination, every write checked, and replaces
 // the destination only once it is complete, flushed to disk and closed. A
 // symbolic link is followed: its target is replaced and the link stays. A
-// destination that exists must be a regular file. A new file gets the
-// permissions any new file of the user gets.
+// destination that exists must be a regular file the user may write (one made
+// read-only is refused with EACCES, as a read-only folder is). A new file gets the permissions any new file of
+// the user gets.
 struct gravacao_de_arquivo {
     std::FILE* temporario = nullptr;  // open while the content is written
     int erro = 0;                     // the first failure's system error, 0 while none
@@ -72,6 +78,14 @@ bool concluir_gravacao(gravacao_de_arquivo& g);
 
 // Drops the temporary file; the destination stays as it was.
 void desistir_da_gravacao(gravacao_de_arquivo& g);
+
+// Removes from `pasta` the temporary files that writes like the above left
+// behind when the program was killed in the middle of one: only this layer's
+// own temporary names, older than `idade_minima_s` seconds (a write under way
+// elsewhere is younger), and on systems whose temporary names carry the
+// destination's (Linux), only those whose destination `e_destino` accepts.
+void apagar_temporarios_abandonados(const char* pasta, bool (*e_destino)(const char* nome),
+                                    unsigned idade_minima_s);
 
 // The system's error of the last call here that failed (abrir_arquivo_regular).
 int ultimo_erro();
@@ -119,6 +133,12 @@ bool escolher_tela();
 // How a user without a display gets one, for the message that says so.
 const char* como_obter_tela();
 
+// Gives the open window the icon `rgba` (`lado` by `lado` pixels, RGBA bytes
+// row by row) the way the desktop's task bars read it today, beside the icon
+// SDL sets (on X11 the _NET_WM_ICON property; on Windows SDL's icon is that
+// already, and nothing more is done).
+void anunciar_icone_da_janela(const unsigned char* rgba, int lado);
+
 // ---- Messages ---------------------------------------------------------------
 
 // Shows `texto` to the user in a dialog titled `titulo` with an OK button when a
@@ -141,11 +161,31 @@ bool saida_em_utf8();
 // Returns 0 when the program was started, -1 otherwise.
 int lancar_programa(const char* const argumentos[], const char* pasta);
 
-// Opens a web address, a file or a folder with the user's default handler.
-int abrir_com_programa_padrao(const char* alvo, const char* pasta);
+// What the program is told when a program it started to open something for
+// the user failed: `programa` could not be started (`erro`, the system's error
+// number, not 0), or it answered with an error (`status`: its exit status, or
+// on Windows the shell's error code). `contexto` is what the caller passed.
+struct falha_ao_abrir {
+    const char* programa;
+    int erro;
+    int status;
+    const char* contexto;
+};
+using aviso_de_falha_ao_abrir = void (*)(const falha_ao_abrir& falha);
 
-// Opens a terminal window whose shell starts in `pasta`.
-int abrir_terminal(const char* pasta);
+// Opens a web address, a file or a folder with the user's default handler.
+// Returns 0 when the handler was started, -1 otherwise. `aviso` (when given)
+// is called with `contexto` (copied, up to 511 characters) when the handler
+// fails: on the caller's thread before the return when it cannot start, or
+// later on a thread of this layer's when it ends with an error. A handler that
+// works is never waited for.
+int abrir_com_programa_padrao(const char* alvo, const char* pasta,
+                              aviso_de_falha_ao_abrir aviso = nullptr,
+                              const char* contexto = nullptr);
+
+// Opens a terminal window whose shell starts in `pasta`; `aviso` as above.
+int abrir_terminal(const char* pasta, aviso_de_falha_ao_abrir aviso = nullptr,
+                   const char* contexto = nullptr);
 
 // ---- The TCP connection table (IPv4 and IPv6) ------------------------------
 
@@ -193,7 +233,8 @@ const char* fonte_da_tabela_tcp();
 // Both at once, from one look at the process: `existe` when there is such a
 // process (then `nome` holds its executable's file name, or its command name
 // when the executable cannot be read), `tem_caminho` when `caminho` holds the
-// executable's full path. Texts longer than their widths are cut.
+// executable's full path. A name longer than its width is cut at its end; a
+// path keeps its end, the file name, behind "..." where its beginning was cut.
 struct identidade_processo {
     bool existe;
     bool tem_caminho;

@@ -2,8 +2,8 @@
 # Sets up, builds and starts Quorvex from its run folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-scripts/build.sh
+# Said before anything is installed or built: without a display there is
+# nothing to start.
 if [ -z "${DISPLAY:-}" ]; then
   cat >&2 <<'MSG'
 Quorvex is a desktop program and needs a display, but DISPLAY is not set.
@@ -13,5 +13,7 @@ Start it from a graphical session, or give it a virtual display:
 MSG
   exit 1
 fi
+scripts/setup.sh
+scripts/build.sh
 cd build
 exec ./quorvex

@@ -19,6 +19,8 @@ PACKAGES=(
   # the Debian package: capabilities for naming every user's processes (libcap),
   # setcap for the tests, and the tools that inspect the package
   libcap-dev libcap2-bin lintian desktop-file-utils
+  # the package's versioned library dependencies, and its AppStream metainfo
+  dpkg-dev appstream
 )
 
 missing=()

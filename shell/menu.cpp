@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "monitor/report_line.h"
 #include "output/report.h"
 #include "output/settings.h"
 #include "shell/screens.h"
@@ -79,6 +80,14 @@ int escolher_tela(const botao_do_menu& b) {
 
 int devolver_codigo(const botao_do_menu& b) { return b.codigo; }
 
+// The idle home screen's line about the last report is no button of its own:
+// a click elsewhere in its area, or while there is no line, leaves the menu
+// waiting.
+int ver_pasta_do_ultimo_relatorio(const botao_do_menu&) {
+    abrir_pasta_da_linha_do_relatorio();
+    return MENU_SEGUE;
+}
+
 int ver_logs(const botao_do_menu& b) {
     vizualizar_log(1);
     return b.codigo;
@@ -131,6 +140,9 @@ const botao_do_menu botoes_do_menu[] = {
     {todos, 213, 10, 106, 36, "bin/A0021.bin", escolher_tela, TELA_CONFIGURACOES, nullptr, nullptr, 0},
     {todos, 319, 10, 106, 36, "bin/A0020.bin", escolher_tela, TELA_CURSO, nullptr, nullptr, 0},
     {MENU_HOME, 20, 70, 103, 22, "bin/A0002.bin", devolver_codigo, 0, nullptr, nullptr, 2},
+    {MENU_HOME, area_da_linha_do_relatorio.x, area_da_linha_do_relatorio.y,
+     area_da_linha_do_relatorio.w, area_da_linha_do_relatorio.h, nullptr,
+     ver_pasta_do_ultimo_relatorio, 0, nullptr, nullptr, 0},
     {MENU_FERRAMENTAS, 30, 80, 50, 67, "bin/A0026.bin", ver_logs, 0, nullptr, nullptr, 2},
     {MENU_FERRAMENTAS, 30, 175, 50, 67, "bin/A0017.bin", ver_ip_publico, 0, nullptr, nullptr, 2},
     {MENU_FERRAMENTAS, 30, 270, 50, 67, "bin/A0024.bin", ver_proxys, 0, nullptr, nullptr, 2},
@@ -190,7 +202,7 @@ public:
             buton_dy = b.y;
             buton_dw = b.w;
             buton_dh = b.h;
-            if (ativo(b, tipo_)) folhas_[i] = load_image(b.folha);
+            if (ativo(b, tipo_) && b.folha) folhas_[i] = load_image(b.folha);
             set_clips(buton_dw, buton_dh);
             botoes_[i].emplace(buton_dx, buton_dy, buton_dw, buton_dh);
         }
@@ -212,7 +224,8 @@ public:
             desenhar(i, aba_da_tela(b, tipo_));
             if (botao_clicado == 1) {
                 botao_clicado = 0;
-                return b.acao(b);
+                int codigo = b.acao(b);
+                if (codigo != MENU_SEGUE) return codigo;
             }
         }
         return std::nullopt;
@@ -225,6 +238,7 @@ private:
         botao.handle_events();
         set_clips(botao.box.w, botao.box.h);
         if (aba_ativa) botao.clip = &clips[CLIP_MOUSEDOWN];
+        if (folhas_[i] == nullptr) return;
         botao.show(folhas_[i]);
         apresentar_tela();
     }

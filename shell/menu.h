@@ -22,6 +22,8 @@ constexpr int MENU_CURSO = 5;
 
 // What menu_principal returns when a tab was clicked.
 constexpr int TROCA_DE_TELA = 0;
+// What a button's action gives when the menu is to go on waiting.
+constexpr int MENU_SEGUE = -2;
 
 enum tela { TELA_HOME = 0, TELA_FERRAMENTAS, TELA_CONFIGURACOES, TELA_CURSO };
 

@@ -5,6 +5,8 @@
 #include "output/settings.h"
 #include "platform/platform.h"
 #include "common/links.h"
+#include "common/routines.h"
+#include "common/text.h"
 #include "shell/menu.h"
 #include "shell/startup.h"
 #include "shell/toolkit.h"
@@ -47,7 +49,7 @@ const linha_de_configuracao linhas_de_configuracao[7] = {
     {250, 253, "Omitir HTTPS", &exibir_https, 0},
     {280, 283, "Omitir Localhost", &exibir_localhost, 0},
     {310, 313, "Omitir LAN 10.x.x.x", &exibir_lan_10, 0},
-    {340, 343, "Omitir LAN 192.198.x.x", &exibir_lan_192, 0},
+    {340, 343, "Omitir LAN 192.168.x.x", &exibir_lan_192, 0},
     {370, 373, "Filtrar conex\xf5" "es semelhantes", &exibir_filtro, 1},
     {400, 403, "Exibir Log ap\xf3s Scan", &exibir_log, 1},
 };
@@ -134,7 +136,9 @@ void desenhar_texto_do_curso() {
 }
 
 int abrir_endereco(const char* endereco) {
-    return plataforma::abrir_com_programa_padrao(endereco, nullptr);
+    char o_que[320];
+    formatar_limitado(o_que, sizeof o_que, "o endere\xe7o %s", endereco);
+    return abrir_para_o_usuario(endereco, nullptr, o_que);
 }
 
 }  // namespace
@@ -173,4 +177,4 @@ int exibir_lista_de_proxys(int) { return abrir_endereco(lista_de_proxys); }
 int exibir_geolocalizador(int) { return abrir_endereco(geolocalizador); }
 int saiba_mais_tavrel(int) { return abrir_endereco(loc_curso_saiba_mais); }
 
-int star_cmd(int) { return plataforma::abrir_terminal("/"); }
+int star_cmd(int) { return abrir_terminal_para_o_usuario("/"); }

@@ -5,11 +5,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/diagnostics.h"
 #include "output/settings.h"
 #include "platform/platform.h"
+#include "shell/command_line.h"
 #include "shell/navigation.h"
 #include "common/text.h"
 #include "shell/toolkit.h"
+#include "shell/window_icon.h"
 
 SDL_Surface* screen = nullptr;
 
@@ -50,22 +53,34 @@ void instalar_configuracao_padrao() {
     if (!file_exists(file_xml)) copiar_arquivo(file_xml_padrao, file_xml);
 }
 
+// A missing image or font mostly means the program was started from another
+// folder: standard error says where it looked and how to start it.
+[[noreturn]] void recusar_arquivo_ausente(const char* caminho) {
+    char antes[256], depois[512];
+    formatar_limitado(antes, sizeof antes, "O Quorvex procurou %s em ", caminho);
+    latin1_para_saida(
+        " (a pasta onde foi iniciado). Inicie o Quorvex na sua pasta de execu\xe7\xe3o "
+        "(cd build && ./quorvex), ou com o comando quorvex depois de instalado.\n",
+        depois, sizeof depois);
+    std::fflush(stdout);
+    // The folder as the system names it, between the program's own words.
+    std::fputs(antes, stderr);
+    std::fputs(diratu2, stderr);
+    std::fputs(depois, stderr);
+    char texto[128];
+    formatar_limitado(texto, sizeof texto, " Arquivo  %s  Inexistente", caminho);
+    mensagem(texto);
+}
+
 void verificar_arquivos() {
     char caminho[64];
-    char texto[128];
     for (int i = 1; i <= 46; ++i) {
         formatar_limitado(caminho, sizeof caminho, "bin/A00%s%d.bin", i <= 9 ? "0" : "", i);
-        if (!file_exists(caminho)) {
-            formatar_limitado(texto, sizeof texto, " Arquivo  %s  Inexistente", caminho);
-            mensagem(texto);
-        }
+        if (!file_exists(caminho)) recusar_arquivo_ausente(caminho);
     }
     for (int i = 1; i <= 4; ++i) {
         formatar_limitado(caminho, sizeof caminho, "fontes/Fonte_%02d.ttf", i);
-        if (!file_exists(caminho)) {
-            formatar_limitado(texto, sizeof texto, " Arquivo  %s  Inexistente", caminho);
-            mensagem(texto);
-        }
+        if (!file_exists(caminho)) recusar_arquivo_ausente(caminho);
     }
 }
 
@@ -76,7 +91,10 @@ void abrir_janela() {
                           plataforma::como_obter_tela());
         mensagem(texto);
     }
+    // The video subsystem comes up before the window so the icon can be set:
+    // SDL 1.2 takes a window's icon only before the window opens.
     TravaDaTela trava;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) definir_icone_da_janela();
     screen = SDL_SetVideoMode(800, 500, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
     if (screen == nullptr) {
         char texto[512];
@@ -84,6 +102,7 @@ void abrir_janela() {
         mensagem(texto);
     }
     SDL_WM_SetCaption("Quorvex", nullptr);
+    anunciar_icone_na_janela_aberta();
 }
 
 void mostrar_abertura() {
@@ -98,7 +117,8 @@ void mostrar_abertura() {
 
 }  // namespace
 
-int SDL_main(int, char**) {
+int SDL_main(int argc, char** argv) {
+    tratar_linha_de_comando(argc, argv);
     plataforma::preparar_pedidos_de_encerramento();
     fixar_diretorios();
     instalar_configuracao_padrao();

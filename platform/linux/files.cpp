@@ -1,15 +1,18 @@
 // Files on Linux: reading only regular files, and the system's parts of writing
 // a file whole or not at all through a temporary file renamed over the
 // destination.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "platform/platform.h"
 #include "platform/shared/internal.h"
@@ -36,6 +39,21 @@ void sincronizar_pasta(const char* arquivo) {
     if (descritor < 0) return;
     fsync(descritor);
     close(descritor);
+}
+
+// The destination's name inside one of criar_temporario's names
+// (".<name>.XXXXXX", the six characters mkostemp's), or false.
+bool destino_do_temporario(const char* nome, char* destino, std::size_t largura) {
+    std::size_t n = std::strlen(nome);
+    if (nome[0] != '.' || n < 9 || nome[n - 7] != '.') return false;
+    for (const char* c = nome + n - 6; *c; ++c) {
+        if (!std::isalnum(static_cast<unsigned char>(*c))) return false;
+    }
+    std::size_t tamanho = n - 8;
+    if (tamanho >= largura) return false;
+    std::memcpy(destino, nome + 1, tamanho);
+    destino[tamanho] = '\0';
+    return true;
 }
 
 }  // namespace
@@ -112,6 +130,13 @@ bool sistema::preparar_destino(gravacao_de_arquivo& g, modo_de_gravacao modo) {
         g.erro = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         return false;
     }
+    // A file the user made read-only is not replaced behind their back, even
+    // where the folder would allow it (or the user is root, whom access()
+    // lets write anything).
+    if ((info.st_mode & 0222) == 0 || access(g.destino, W_OK) != 0) {
+        g.erro = EACCES;
+        return false;
+    }
     if (fchmod(fileno(g.temporario), info.st_mode & 07777) != 0) {
         g.erro = errno;
         return false;
@@ -139,6 +164,28 @@ bool sistema::por_no_lugar(gravacao_de_arquivo& g) {
 }
 
 void sistema::apagar_temporario(const char* caminho) { unlink(caminho); }
+
+void apagar_temporarios_abandonados(const char* pasta, bool (*e_destino)(const char* nome),
+                                    unsigned idade_minima_s) {
+    int descritor_da_pasta = open(pasta, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descritor_da_pasta < 0) return;
+    DIR* entradas = fdopendir(descritor_da_pasta);
+    if (entradas == nullptr) {
+        close(descritor_da_pasta);
+        return;
+    }
+    const std::time_t limite = std::time(nullptr) - static_cast<std::time_t>(idade_minima_s);
+    while (dirent* entrada = readdir(entradas)) {
+        char destino[256];
+        struct stat info;
+        if (!destino_do_temporario(entrada->d_name, destino, sizeof destino) || !e_destino(destino) ||
+            fstatat(descritor_da_pasta, entrada->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode) || info.st_mtime > limite)
+            continue;
+        unlinkat(descritor_da_pasta, entrada->d_name, 0);
+    }
+    closedir(entradas);
+}
 
 std::FILE* abrir_arquivo_regular(const char* caminho) {
     // Non-blocking, so a FIFO is refused instead of waited on.

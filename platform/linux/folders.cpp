@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "platform/linux/latin1_text.h"
 #include "platform/platform.h"
 
 namespace plataforma {
@@ -39,8 +41,12 @@ bool criar_com_pais(const std::string& caminho) {
     return stat(caminho.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// user-dirs.dirs holds a dozen short lines; what lies beyond this is not read.
+constexpr std::size_t tamanho_maximo_de_user_dirs = 64 * 1024;
+
 // The value of XDG_<NOME>_DIR in user-dirs.dirs ("$HOME/..." or absolute), as
-// xdg-user-dir reads it.
+// xdg-user-dir reads it. Only a regular file is read (a FIFO or a device there
+// is never waited on), and only its first tamanho_maximo_de_user_dirs bytes.
 std::string pasta_de_usuario_configurada(const char* nome) {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     std::string arquivo = (config && config[0] == '/' ? std::string(config)
@@ -48,9 +54,11 @@ std::string pasta_de_usuario_configurada(const char* nome) {
                           "/user-dirs.dirs";
     std::string chave = std::string("XDG_") + nome + "_DIR=";
     std::string valor;
-    if (std::FILE* f = std::fopen(arquivo.c_str(), "r")) {
+    if (std::FILE* f = abrir_arquivo_regular(arquivo.c_str())) {
         char linha[1024];
-        while (std::fgets(linha, sizeof linha, f)) {
+        std::size_t lidos = 0;
+        while (lidos < tamanho_maximo_de_user_dirs && std::fgets(linha, sizeof linha, f)) {
+            lidos += std::strlen(linha) + 1;
             std::string texto(linha);
             std::size_t inicio = texto.find_first_not_of(" \t");
             if (inicio == std::string::npos || texto.compare(inicio, chave.size(), chave) != 0)
@@ -90,6 +98,19 @@ bool pasta_documentos(char* destino, std::size_t largura) {
     if (caminho.empty() && !pasta_pessoal().empty()) caminho = pasta_pessoal() + "/Documents";
     while (caminho.size() > 1 && caminho.back() == '/') caminho.pop_back();
     return copiar_se_couber(caminho, destino, largura);
+}
+
+void caminho_para_exibir(const char* caminho, char* destino, std::size_t largura) {
+    if (largura == 0) return;
+    std::string texto = caminho;
+    const std::string casa = pasta_pessoal();
+    if (casa.size() > 1 && texto.compare(0, casa.size(), casa) == 0 &&
+        (texto.size() == casa.size() || texto[casa.size()] == '/'))
+        texto = "~" + texto.substr(casa.size());
+    std::vector<char> latin1(texto.begin(), texto.end());
+    latin1.push_back('\0');
+    utf8_para_latin1(latin1.data());
+    std::snprintf(destino, largura, "%s", latin1.data());
 }
 
 int mudar_diretorio(const char* caminho) { return chdir(caminho) == 0 ? 0 : -1; }

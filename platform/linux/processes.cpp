@@ -25,7 +25,7 @@ identidade_processo identificar_processo(int32_t pid, char* nome, std::size_t la
     }
     if (id.tem_caminho) {
         utf8_para_latin1(caminho_lido);
-        copiar_limitado(caminho, largura_caminho, caminho_lido);
+        copiar_fim_limitado(caminho, largura_caminho, caminho_lido);
     }
     return {id.existe, id.tem_caminho};
 }

@@ -17,4 +17,6 @@ const char* como_obter_tela() {
     return "Inicie o Quorvex numa sess\xe3o do Windows com \xe1rea de trabalho.";
 }
 
+void anunciar_icone_da_janela(const unsigned char*, int) {}
+
 }  // namespace plataforma

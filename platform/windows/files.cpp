@@ -81,21 +81,14 @@ std::FILE* abrir_handle(HANDLE h, int modo, const char* modo_do_arquivo) {
     return f;
 }
 
-// Moves the finished file over the destination. A read-only destination is
-// replaced too, as a rename replaces it elsewhere; the replacement gets the
-// replaced file's attributes (hidden, read-only, archive...).
+// Moves the finished file over the destination; the replacement gets the
+// replaced file's attributes (hidden, archive...).
 bool mover_sobre_o_destino(const gravacao_de_arquivo& g) {
     DWORD atributos = GetFileAttributesA(g.destino);
     bool existia = atributos != INVALID_FILE_ATTRIBUTES;
-    if (existia && (atributos & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesA(g.destino, atributos & ~FILE_ATTRIBUTE_READONLY);
     if (!MoveFileExA(g.caminho_temporario, g.destino,
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DWORD erro = GetLastError();
-        if (existia) SetFileAttributesA(g.destino, atributos);
-        SetLastError(erro);
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return false;
-    }
     SetFileAttributesA(g.destino, existia ? atributos : FILE_ATTRIBUTE_NORMAL);
     return true;
 }
@@ -172,6 +165,11 @@ bool sistema::preparar_destino(gravacao_de_arquivo& g, modo_de_gravacao modo) {
         g.erro = EISDIR;
         return false;
     }
+    // A file the user made read-only is not replaced behind their back.
+    if (atributos & FILE_ATTRIBUTE_READONLY) {
+        g.erro = EACCES;
+        return false;
+    }
     if (modo != modo_de_gravacao::anexar) return true;
     return copiar_conteudo_atual(g);
 }
@@ -189,6 +187,33 @@ bool sistema::por_no_lugar(gravacao_de_arquivo& g) {
 }
 
 void sistema::apagar_temporario(const char* caminho) { DeleteFileA(caminho); }
+
+// The names GetTempFileNameA makes with criar_temporario's prefix ("qvxNNNN.tmp")
+// do not carry the destination's, so `e_destino` cannot choose among them.
+void apagar_temporarios_abandonados(const char* pasta, bool (*)(const char* nome),
+                                    unsigned idade_minima_s) {
+    char padrao[MAX_PATH];
+    if (std::snprintf(padrao, sizeof padrao, "%s\\qvx*.tmp", pasta) >= static_cast<int>(sizeof padrao))
+        return;
+    WIN32_FIND_DATAA achado;
+    HANDLE busca = FindFirstFileA(padrao, &achado);
+    if (busca == INVALID_HANDLE_VALUE) return;
+    FILETIME agora_ft;
+    GetSystemTimeAsFileTime(&agora_ft);
+    auto em_100ns = [](const FILETIME& t) {
+        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    const unsigned long long limite = em_100ns(agora_ft) - idade_minima_s * 10000000ULL;
+    do {
+        if (achado.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (em_100ns(achado.ftLastWriteTime) > limite) continue;
+        char caminho[MAX_PATH];
+        if (std::snprintf(caminho, sizeof caminho, "%s\\%s", pasta, achado.cFileName) <
+            static_cast<int>(sizeof caminho))
+            DeleteFileA(caminho);
+    } while (FindNextFileA(busca, &achado));
+    FindClose(busca);
+}
 
 // Devices ("CON", "NUL", "COM1"), pipes and folders are refused without
 // waiting on them.

@@ -5,6 +5,7 @@
 #include <direct.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -48,5 +49,9 @@ bool pasta_documentos(char* destino, std::size_t largura) {
 int mudar_diretorio(const char* caminho) { return _chdir(caminho) == 0 ? 0 : -1; }
 
 int criar_diretorio(const char* caminho) { return _mkdir(caminho) == 0 ? 0 : -1; }
+
+void caminho_para_exibir(const char* caminho, char* destino, std::size_t largura) {
+    if (largura > 0) std::snprintf(destino, largura, "%s", caminho);
+}
 
 }  // namespace plataforma

@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <cerrno>
 #include <string>
 #include <utility>
 
@@ -110,7 +111,9 @@ int lancar_programa(const char* const argumentos[], const char* pasta) {
     return iniciar_sem_esperar(linha_de_comando(argumentos), pasta, CREATE_NO_WINDOW);
 }
 
-int abrir_com_programa_padrao(const char* alvo, const char* pasta) {
+// ShellExecuteA answers at once, so a failure is told before the return.
+int abrir_com_programa_padrao(const char* alvo, const char* pasta,
+                              aviso_de_falha_ao_abrir aviso, const char* contexto) {
     if (alvo == nullptr || alvo[0] == '\0') return -1;
     // Shell extensions that handle the target may use COM; the call is harmless
     // when this thread has COM already.
@@ -119,15 +122,20 @@ int abrir_com_programa_padrao(const char* alvo, const char* pasta) {
     HINSTANCE resultado = ShellExecuteA(nullptr, nullptr, alvo, nullptr,
                                         pasta ? convertida.c_str() : nullptr, SW_SHOWNORMAL);
     // ShellExecuteA reports success with a value above 32.
-    return reinterpret_cast<INT_PTR>(resultado) > 32 ? 0 : -1;
+    INT_PTR codigo = reinterpret_cast<INT_PTR>(resultado);
+    if (codigo > 32) return 0;
+    if (aviso) aviso({"ShellExecute", 0, static_cast<int>(codigo), contexto ? contexto : ""});
+    return -1;
 }
 
 // A visible command prompt in light green on black (colour 0A) that stays open.
-int abrir_terminal(const char* pasta) {
+int abrir_terminal(const char* pasta, aviso_de_falha_ao_abrir aviso, const char* contexto) {
     std::string linha;
     acrescentar_argumento(linha, interpretador_de_comandos().c_str());
     linha += " /t:0A /K";
-    return iniciar_sem_esperar(linha, pasta, CREATE_NEW_CONSOLE);
+    int resultado = iniciar_sem_esperar(linha, pasta, CREATE_NEW_CONSOLE);
+    if (resultado != 0 && aviso) aviso({"cmd.exe", ENOENT, 0, contexto ? contexto : ""});
+    return resultado;
 }
 
 }  // namespace plataforma

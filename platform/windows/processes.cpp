@@ -59,7 +59,7 @@ bool caminho_pelos_modulos(int32_t pid, char* caminho, std::size_t largura) {
     MODULEENTRY32 modulo;
     modulo.dwSize = sizeof modulo;
     bool achou = Module32First(instantaneo, &modulo) != FALSE;
-    if (achou) copiar_limitado(caminho, largura, modulo.szExePath);
+    if (achou) copiar_fim_limitado(caminho, largura, modulo.szExePath);
     CloseHandle(instantaneo);
     return achou;
 }
@@ -80,7 +80,7 @@ bool caminho_pelo_sistema(int32_t pid, char* caminho, std::size_t largura) {
     DWORD tamanho = sizeof completo;
     bool achou = nome_da_imagem(processo, 0, completo, &tamanho) != FALSE;
     CloseHandle(processo);
-    if (achou) copiar_limitado(caminho, largura, completo);
+    if (achou) copiar_fim_limitado(caminho, largura, completo);
     return achou;
 }
 

@@ -46,5 +46,5 @@ TEST(Fontes, TextoDoCursoCabeNaJanela) {
 TEST(Fontes, RotulosDasConfiguracoesCabemAntesDoPontoDePartida) {
     // Labels at x 55; the start-point buttons begin at x 480.
     EXPECT_LE(55 + largura_do_texto(4, 13, "Filtrar conex\xf5" "es semelhantes"), 480);
-    EXPECT_LE(55 + largura_do_texto(4, 13, "Omitir LAN 192.198.x.x"), 480);
+    EXPECT_LE(55 + largura_do_texto(4, 13, "Omitir LAN 192.168.x.x"), 480);
 }

@@ -72,6 +72,7 @@ TEST(NomesDeProcessos, ThreadDoKernelTemNomeMasNaoCaminho) {
     EXPECT_STREQ(getexe(2), "Not");
 }
 
+// A long path keeps its end, the file name, behind a mark where it was cut.
 TEST(NomesDeProcessos, NomeLongoCabeNoCampo) {
     teste::PastaTemporaria pasta;
     std::string nome(140, 'n');
@@ -80,7 +81,17 @@ TEST(NomesDeProcessos, NomeLongoCabeNoCampo) {
     pid_t pid = processos::iniciar(copia, "30");
     novo_instantaneo_de_processos();
     EXPECT_EQ(std::string(getpro(pid)), nome.substr(0, 127));
-    EXPECT_EQ(std::string(getexe(pid)), copia.substr(0, 255));
+    processos::encerrar(pid);
+
+    std::string funda = pasta / std::string(200, 'd');
+    ASSERT_EQ(mkdir(funda.c_str(), 0755), 0);
+    funda += "/" + std::string(100, 'e');
+    ASSERT_EQ(mkdir(funda.c_str(), 0755), 0);
+    std::string longo = funda + "/programa";
+    ASSERT_TRUE(processos::copiar_programa("/bin/sleep", longo));
+    pid = processos::iniciar(longo, "30");
+    novo_instantaneo_de_processos();
+    EXPECT_EQ(std::string(getexe(pid)), "..." + longo.substr(longo.size() - 252));
     processos::encerrar(pid);
 }
 

@@ -2,6 +2,7 @@
 // clicks and keys from xdotool, loopback connections opened by the test, the
 // settings file, the report and the launched programs read back afterwards.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -118,6 +119,21 @@ const retangulo botao_iniciar_scan{20, 70, 103, 22};
 const std::vector<retangulo> ferramentas = {
     {30, 80, 50, 67}, {30, 175, 50, 67}, {30, 270, 50, 67}, {30, 365, 50, 67}, {700, 80, 50, 67}};
 const retangulo botao_do_curso{644, 335, 105, 33};
+// The idle home screen's line about the last report.
+const retangulo linha_do_relatorio{130, 52, 268, 46};
+
+// Pixels of the region that are clearly red: the colour of a report that could
+// not be written.
+int vermelhos_em(const captura& c, retangulo r) {
+    int n = 0;
+    for (int y = r.y; y < r.y + r.h; ++y)
+        for (int x = r.x; x < r.x + r.w; ++x) {
+            unsigned p = c.pixel(x, y);
+            int vermelho = (p >> 16) & 0xFF, verde = (p >> 8) & 0xFF;
+            n += vermelho > verde + 60 ? 1 : 0;
+        }
+    return n;
+}
 
 int diferencas_entre(const captura& a, const captura& b, retangulo r) {
     int n = 0;
@@ -278,17 +294,24 @@ TEST_F(ProgramaEmJanela, ScanPeloBotaoIniciarAchaAsConexoesDoTeste) {
         [&](const captura& c) { return linhas_do_painel().diferencas(c) > 400; }, 3))
         << "the finished scan's lines stay in view while the menu waits";
     // The header after the scan is the idle one: no claim that a scan runs, no
-    // empty counter labels, the start button in view; a mouse move changes nothing.
-    const composicao cabecalho_parado = regiao_do_fundo(imagem_do_programa(fundo_home), {0, 0, 800, 100});
-    EXPECT_TRUE(programa.esperar_tela([&](const captura& c) { return cabecalho_parado.diferencas(c) == 0; }, 3));
+    // empty counter labels, the start button in view, and the line that names
+    // the report; a mouse move changes nothing.
+    const imagem fundo = imagem_do_programa(fundo_home);
+    auto cabecalho_parado = [&](const captura& c) {
+        int diferentes = 0;
+        for (retangulo r : {retangulo{0, 0, 800, 52}, retangulo{0, 52, 130, 48}, retangulo{398, 52, 402, 48}})
+            diferentes += regiao_do_fundo(fundo, r).diferencas(c);
+        return diferentes == 0 && regiao_do_fundo(fundo, linha_do_relatorio).diferencas(c) > 0;
+    };
+    EXPECT_TRUE(programa.esperar_tela(cabecalho_parado, 3));
     programa.mover(600, 300);
     usleep(300000);
-    EXPECT_EQ(cabecalho_parado.diferencas(programa.capturar()), 0);
+    EXPECT_TRUE(cabecalho_parado(programa.capturar()));
     // After a scan that ran its turns, one click on start begins the next one.
     programa.clicar(botao_iniciar.first, botao_iniciar.second);
     EXPECT_TRUE(programa.esperar_saida(linha_do_painel(aberta.porta_cliente()), 2, 5));
     fechar_com_status_1();
-    EXPECT_EQ(programa.relatorios().size(), 1u) << "no report for a scan ended by closing";
+    EXPECT_TRUE(programa.esperar_relatorio(1, 2)) << "a scan ended by closing writes its report first";
 }
 
 // Escape may be taken by a sweep or by the radar thread; either way the scan
@@ -320,33 +343,61 @@ TEST_F(ProgramaEmJanela, EscapeGravaORelatorioAteAliEVoltaAoMenu) {
     fechar_com_status_1();
 }
 
-TEST_F(ProgramaEmJanela, FecharDuranteOScanTerminaComStatus1SemRelatorio) {
-    escuta servidor;
-    conexao uma(servidor);
+// After a scan the idle home screen names the report in place of its own
+// two lines, through tab changes, until the next scan; a click on the line
+// opens the report folder. A report that could not be written says so there.
+TEST_F(ProgramaEmJanela, HomeParadaNomeiaORelatorioEAbreSuaPasta) {
     iniciar();
+    const captura antes = programa.capturar();
+    programa.clicar(linha_do_relatorio.x + 50, linha_do_relatorio.y + 20);
+    EXPECT_FALSE(programa.esperar_lancado("|xdg-open|", 0.5)) << "no line before the first scan";
     programa.clicar(botao_iniciar.first, botao_iniciar.second);
-    ASSERT_TRUE(programa.esperar_saida(linha_do_painel(uma.porta_cliente()), 8));
+    ASSERT_TRUE(programa.esperar_fundo("bin/A0033.bin"));
+    programa.tecla("Escape");
+    ASSERT_TRUE(programa.esperar_relatorio(5));
+    auto linha_mudou = [&](const captura& c) { return diferencas_entre(c, antes, linha_do_relatorio) > 200; };
+    EXPECT_TRUE(programa.esperar_tela(linha_mudou, 3));
+    EXPECT_EQ(vermelhos_em(programa.capturar(), linha_do_relatorio), 0);
+    ir_para(aba_ferramentas, fundo_ferramentas);
+    ir_para(aba_home, fundo_home);
+    EXPECT_TRUE(programa.esperar_tela(linha_mudou, 3)) << "the line stays until the next scan";
+    programa.clicar(linha_do_relatorio.x + 50, linha_do_relatorio.y + 20);
+    EXPECT_TRUE(programa.esperar_lancado("|xdg-open|" + programa.pasta_relatorios(), 5));
+
+    // The report folder replaced by a file: the next report cannot be written.
+    for (const auto& r : programa.relatorios()) std::remove(r.c_str());
+    ASSERT_EQ(rmdir(programa.pasta_relatorios().c_str()), 0);
+    teste::escrever_arquivo(programa.pasta_relatorios(), "");
+    usleep(1100000);
+    programa.clicar(botao_iniciar.first, botao_iniciar.second);
+    ASSERT_TRUE(programa.esperar_fundo("bin/A0033.bin"));
+    programa.tecla("Escape");
+    EXPECT_TRUE(programa.esperar_tela([&](const captura& c) { return vermelhos_em(c, linha_do_relatorio) > 20; }, 5));
     fechar_com_status_1();
-    EXPECT_TRUE(programa.relatorios().empty());
 }
 
-// A logout, a shutdown or Ctrl+C during a scan: the report of the rows so far
-// is written whole first, then the program ends with status 1.
+// A logout, a shutdown, Ctrl+C or the window's close request (0 here) during
+// a scan: the report of the rows so far is written whole first, then the
+// program ends with status 1.
 class SinalDuranteOScan : public ProgramaEmJanela, public ::testing::WithParamInterface<int> {};
 
 TEST_P(SinalDuranteOScan, GravaORelatorioAteAliETerminaComStatus1) {
     escuta servidor;
     conexao uma(servidor);
     ASSERT_NO_FATAL_FAILURE(scan_longo_que_listou(uma));
-    programa.sinalizar(GetParam());
+    if (GetParam() == 0) programa.pedir_fechamento();
+    else programa.sinalizar(GetParam());
     EXPECT_EQ(programa.esperar_fim(5), 1) << "a 32-turn scan ends at once";
     relatorio_inteiro_com(uma, servidor);
     EXPECT_FALSE(programa.esperar_lancado("|xdg-open|", 0.5)) << "nothing is opened on the way out";
 }
 
-INSTANTIATE_TEST_SUITE_P(Sinais, SinalDuranteOScan, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
+INSTANTIATE_TEST_SUITE_P(Sinais, SinalDuranteOScan, ::testing::Values(SIGTERM, SIGINT, SIGHUP, 0),
                          [](const ::testing::TestParamInfo<int>& info) {
-                             return std::string(info.param == SIGTERM ? "TERM" : info.param == SIGINT ? "INT" : "HUP");
+                             return std::string(info.param == SIGTERM ? "TERM"
+                                                : info.param == SIGINT ? "INT"
+                                                : info.param == SIGHUP ? "HUP"
+                                                                       : "Fechar");
                          });
 
 TEST_F(ProgramaEmJanela, SinalForaDoScanTerminaLogoComStatus1) {
@@ -536,6 +587,11 @@ TEST_F(TelaDeConfiguracoes, DuracaoEPontoDePartidaMudamArquivoEFigura) {
 
 TEST_F(ProgramaEmJanela, HomeInteiraAntesDoPrimeiroEventoEOMouseNaoDeixaRastro) {
     iniciar();
+    const std::string dicas = programa.propriedades_da_janela("WM_HINTS WM_CLASS _NET_WM_ICON");
+    EXPECT_TRUE(tem(dicas, "_NET_WM_ICON(CARDINAL) = \tIcon (32 x 32):")) << dicas;
+    EXPECT_TRUE(tem(dicas, "bitmap id # to use for icon:")) << "the window carries its icon\n" << dicas;
+    EXPECT_TRUE(tem(dicas, "bitmap id # of mask for icon:")) << dicas;
+    EXPECT_TRUE(tem(dicas, "WM_CLASS(STRING) = \"quorvex\"")) << "task bars match it to quorvex.desktop";
     EXPECT_TRUE(programa.esperar_tela([&](const captura& c) { return home_parada().diferencas(c) == 0; }, 3))
         << "tabs and start button are there before the mouse moves";
     passar_o_mouse_sem_rastro({botao_iniciar_scan, abas[1], abas[2], abas[3]}, {600, 300});
@@ -608,6 +664,23 @@ TEST_F(ProgramaEmJanela, FerramentasECursoIniciamSeusProgramas) {
     ir_para(aba_curso, fundo_curso);
     programa.clicar(690, 350);
     EXPECT_TRUE(programa.esperar_lancado("/site/cursos/curso_tavrel_online.php?entrada=1", 5));
+    fechar_com_status_1();
+}
+
+// A browser launcher that answers with an error: the message names the link
+// and why, and the tools screen goes on answering meanwhile.
+TEST_F(ProgramaEmJanela, AberturaQueFalhaMostraMensagem) {
+    const std::string falho = programa.casa() + "/substitutos/xdg-open";
+    teste::escrever_arquivo(falho, "#!/bin/sh\nexit 4\n");
+    chmod(falho.c_str(), 0755);
+    iniciar();
+    ir_para(aba_ferramentas, fundo_ferramentas);
+    programa.clicar(55, 205);
+    EXPECT_TRUE(programa.esperar_lancado(
+        "|zenity|--info --no-markup --title=Quorvex --text=N\xc3\xa3o foi poss\xc3\xadvel abrir o endere\xc3\xa7o "
+        "http://", 5)) << teste::ler_arquivo(programa.casa() + "/lancados.txt");
+    EXPECT_TRUE(programa.esperar_lancado("meu_ip.php: xdg-open terminou com o erro 4", 1));
+    ir_para(aba_curso, fundo_curso);
     fechar_com_status_1();
 }
 

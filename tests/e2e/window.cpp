@@ -377,6 +377,10 @@ void Programa::pedir_fechamento() {
     XSync(*d, False);
 }
 
+std::string Programa::propriedades_da_janela(const std::string& propriedades) const {
+    return teste::saida_de(exportar_tela() + "xprop -id " + std::to_string(janela_) + " " + propriedades);
+}
+
 captura Programa::capturar() const {
     captura c;
     conexao_x d(tela_->nome);

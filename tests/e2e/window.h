@@ -72,6 +72,9 @@ public:
     // A signal from outside (a logout, a shutdown, Ctrl+C).
     void sinalizar(int sinal);
 
+    // What xprop says of the window's `propriedades` (e.g. "WM_HINTS").
+    std::string propriedades_da_janela(const std::string& propriedades) const;
+
     captura capturar() const;
     // Waits until `condicao` holds for a capture, at most `limite_s` seconds.
     bool esperar_tela(const std::function<bool(const captura&)>& condicao,

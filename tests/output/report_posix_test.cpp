@@ -3,10 +3,13 @@
 // disk of its own, the dialogs recorded through stand-ins.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -71,6 +74,24 @@ TEST_F(Abertura, VisualizarLogsAbreAPastaCriadaQuandoFalta) {
     ASSERT_EQ(stat(pasta_dos_relatorios().c_str(), &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
     EXPECT_EQ(diretorio_corrente(), inicio);
+}
+
+// A run killed while it wrote its report left a temporary file: the next report
+// removes it once it is a minute old, and nothing else.
+TEST_F(Relatorio, TemporarioAbandonadoSaiComOProximoRelatorio) {
+    ASSERT_TRUE(std::filesystem::create_directories(pasta_dos_relatorios()));
+    const std::string velho = ".2026_01_02__03_04_05.html.aB3xY9", novo = ".2026_01_02__03_04_06.html.Qz81Lm",
+                      alheio = ".notas.txt.aB3xY9";
+    for (const std::string& nome : {velho, novo, alheio}) {
+        teste::escrever_arquivo(pasta_dos_relatorios() + "/" + nome, "<html>");
+        if (nome == novo) continue;
+        struct timeval ha_dois_minutos[2] = {{time(nullptr) - 120, 0}, {time(nullptr) - 120, 0}};
+        ASSERT_EQ(utimes((pasta_dos_relatorios() + "/" + nome).c_str(), ha_dois_minutos), 0);
+    }
+    fabricar_log(1);
+    std::vector<std::string> esperados{alheio, novo, arquivo_log_atual};
+    std::sort(esperados.begin(), esperados.end());
+    EXPECT_EQ(teste::nomes_em(pasta_dos_relatorios()), esperados);
 }
 
 // The documents folder on a small disk of its own, and a stand-in dialog that

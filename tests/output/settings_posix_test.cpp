@@ -138,6 +138,21 @@ TEST_F(ConfiguracaoQueNaoPodeSerGuardada, ArquivoSemALinhaAvisaNomeandoAPasta) {
                   ": o arquivo n\xc3\xa3o tem a linha <filtro>\n");
 }
 
+// A settings file the user made read-only, in a folder they may write: the
+// change is refused as in a read-only folder, and the file stays as it was.
+TEST_F(ConfiguracaoQueNaoPodeSerGuardada, ArquivoSomenteLeituraAvisaComoAPasta) {
+    escrever_arquivo(caminho, arquivo_completo());
+    ASSERT_EQ(chmod(caminho.c_str(), 0444), 0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(alterar_xml("0", caminho.c_str(), "<local>", "</local>"), -1);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(ler_arquivo(caminho), arquivo_completo());
+    EXPECT_NE(dialogos.registro().find("gravada na pasta " + pasta.caminho() + ": Permission denied\n"),
+              std::string::npos)
+        << dialogos.registro();
+    EXPECT_EQ(teste::nomes_em(pasta.caminho()), std::vector<std::string>{"config.xml"});
+}
+
 // The settings folder on a small disk of its own: read-only, or full. The
 // change is refused, the file stays whole, no temporary file is left, and the
 // dialog names the folder and the system's reason.

@@ -134,6 +134,7 @@ TEST_F(PacoteDebian, InstalaOProgramaSuaPastaDeExecucaoOLancadorAEntradaEOIcone)
     EXPECT_EQ(modos["/usr/bin/quorvex"], "-rwxr-xr-x");
     EXPECT_EQ(modos["/usr/lib/quorvex/config.xml"], "-rw-r--r--");
     EXPECT_EQ(modos["/usr/share/applications/quorvex.desktop"], "-rw-r--r--");
+    EXPECT_EQ(modos["/usr/share/metainfo/com.brellstad.quorvex.metainfo.xml"], "-rw-r--r--");
 
     int imagens = 0;
     for (const auto& [caminho, modo] : modos) {
@@ -189,6 +190,9 @@ TEST_F(PacoteDebian, DependeDosPacotesDeCadaBibliotecaEFonteQueOProgramaUsa) {
                              "fonts-liberation", "zenity", "x11-utils", "xdg-utils"})
         EXPECT_EQ(declarados.count(nome), 1u) << nome;
     EXPECT_TRUE(tem(pacote.campo("Depends"), "zenity | x11-utils"));
+    // The libraries' packages carry the least version the program needs.
+    for (const char* biblioteca : {"libc6 (>= ", "libsdl1.2debian (>= ", "libc-ares2 (>= "})
+        EXPECT_TRUE(tem(pacote.campo("Depends"), biblioteca)) << pacote.campo("Depends");
 
     std::vector<std::string> caminhos = bibliotecas_do_programa(instalado("/usr/lib/quorvex/quorvex"));
     for (int i = 1; i <= 4; ++i) {
@@ -283,10 +287,53 @@ TEST_F(PacoteDebian, EntradaDoMenuValidaComLancadorEIcone) {
     // A hint too: one main category only, or menus list the program twice.
     EXPECT_FALSE(tem(validacao.saida, "hint:")) << validacao.saida;
     std::string texto = teste::ler_arquivo(entrada);
-    EXPECT_TRUE(tem(texto, "\nExec=quorvex\n")) << texto;
-    EXPECT_TRUE(tem(texto, "\nIcon=quorvex\n")) << texto;
-    EXPECT_TRUE(tem(texto, "\nName=Quorvex\n")) << texto;
+    for (const char* linha : {"\nExec=quorvex\n", "\nTryExec=quorvex\n", "\nIcon=quorvex\n", "\nName=Quorvex\n",
+                              "\nComment=Watch this computer's TCP connections", "\nComment[pt]=Observa as conex",
+                              "\nGenericName[pt]=Monitor de conex"})
+        EXPECT_TRUE(tem(texto, linha)) << linha << "\n" << texto;
     EXPECT_TRUE(teste::existe(instalado("/usr/bin/quorvex")));
+}
+
+// What software centres read: valid AppStream metainfo that points at the
+// menu entry and carries a screenshot of the window.
+TEST_F(PacoteDebian, MetainfoValidaParaAsCentraisDeProgramas) {
+    std::string metainfo = instalado("/usr/share/metainfo/com.brellstad.quorvex.metainfo.xml");
+    pacote::resultado validacao = rodar("appstreamcli validate --no-net --pedantic " + aspas(metainfo) + " 2>&1");
+    EXPECT_EQ(validacao.status, 0) << validacao.saida;
+    EXPECT_TRUE(tem(validacao.saida, "Validation was successful.")) << validacao.saida;
+    EXPECT_FALSE(tem(validacao.saida, "W:")) << validacao.saida;
+    std::string texto = teste::ler_arquivo(metainfo);
+    EXPECT_TRUE(tem(texto, "<launchable type=\"desktop-id\">quorvex.desktop</launchable>")) << texto;
+    EXPECT_TRUE(tem(texto, "<screenshot type=\"default\">")) << texto;
+    EXPECT_TRUE(tem(texto, "<release version=\"" + pacote.campo("Version") + "\"")) << texto;
+    EXPECT_EQ(tamanho_png(std::string(QUORVEX_SOURCE_DIR) + "/packaging/screenshots/home.png"),
+              std::make_pair(800, 500));
+}
+
+// A per-user install, without root: the menu entry names the launcher and the
+// icon by full path (the session's PATH may not hold ~/.local/bin), both there,
+// and the launcher starts the program from its run folder.
+TEST(InstalacaoDoUsuario, EntradaDoMenuComCaminhosCompletosQueFuncionam) {
+    teste::PastaTemporaria casa;
+    const std::string prefixo = casa / ".local";
+    pacote::resultado instalacao =
+        rodar("cmake --install " + aspas(QUORVEX_RUN_DIR) + " --prefix " + aspas(prefixo) + " 2>&1");
+    ASSERT_EQ(instalacao.status, 0) << instalacao.saida;
+    const std::string entrada = prefixo + "/share/applications/quorvex.desktop";
+    pacote::resultado validacao = rodar("desktop-file-validate " + aspas(entrada));
+    EXPECT_EQ(validacao.status, 0) << validacao.saida << validacao.erros;
+    const std::string texto = teste::ler_arquivo(entrada);
+    const std::string lancador = prefixo + "/bin/quorvex";
+    EXPECT_TRUE(tem(texto, "\nExec=" + lancador + "\n")) << texto;
+    EXPECT_TRUE(tem(texto, "\nTryExec=" + lancador + "\n")) << texto;
+    const std::string icone = prefixo + "/share/icons/hicolor/256x256/apps/quorvex.png";
+    EXPECT_TRUE(tem(texto, "\nIcon=" + icone + "\n")) << texto;
+    EXPECT_EQ(tamanho_png(icone), std::make_pair(256, 256));
+    teste::resultado_processo r = teste::executar({lancador}, "/",
+        {"HOME=" + casa.caminho(), "DISPLAY=", "SDL_VIDEODRIVER=", "XDG_DATA_HOME=", "WAYLAND_DISPLAY="}, 30);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(tem(r.erros, "O Quorvex precisa de uma tela")) << r.erros << r.saida;
+    EXPECT_TRUE(teste::existe(casa / ".local/share/Quorvex/config.xml")) << "past every asset check";
 }
 
 // lintian finds no error in the package and, even at its most pedantic, no

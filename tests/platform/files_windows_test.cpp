@@ -1,5 +1,6 @@
-// Files on Windows: a replaced file keeps its attributes, a new one gets none,
-// and the devices' names are not files to read.
+// Files on Windows: a replaced file keeps its attributes (a read-only one is
+// not replaced), a new one gets none, and the devices' names are not files to
+// read.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -22,18 +23,23 @@ bool gravar_inteiro(const std::string& caminho, const char* texto, modo_de_grava
     return ok;
 }
 
-constexpr DWORD escondido_e_so_leitura = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
-
-TEST(ArquivosNoWindows, SubstituirGuardaOsAtributosESoDeixaOArquivo) {
+// A hidden file stays hidden when replaced; one the user made read-only is
+// refused and stays as it was.
+TEST(ArquivosNoWindows, SubstituirGuardaOsAtributosERecusaOSomenteLeitura) {
     teste::PastaTemporaria pasta;
     const std::string arquivo = pasta / "config.xml";
     teste::escrever_arquivo(arquivo, "antigo\r\n");
-    SetFileAttributesA(arquivo.c_str(), escondido_e_so_leitura);
+    SetFileAttributesA(arquivo.c_str(), FILE_ATTRIBUTE_HIDDEN);
     ASSERT_TRUE(gravar_inteiro(arquivo, "novo\r\n", modo_de_gravacao::substituir));
     EXPECT_EQ(teste::ler_arquivo(arquivo), "novo\r\n");
-    EXPECT_EQ(GetFileAttributesA(arquivo.c_str()) & escondido_e_so_leitura, escondido_e_so_leitura);
+    EXPECT_EQ(GetFileAttributesA(arquivo.c_str()) & FILE_ATTRIBUTE_HIDDEN, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(teste::nomes_em(pasta.caminho()), std::vector<std::string>{"config.xml"})
         << "the temporary file was left behind";
+
+    SetFileAttributesA(arquivo.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(gravar_inteiro(arquivo, "outro\r\n", modo_de_gravacao::substituir));
+    EXPECT_EQ(teste::ler_arquivo(arquivo), "novo\r\n");
+    EXPECT_EQ(teste::nomes_em(pasta.caminho()), std::vector<std::string>{"config.xml"});
     SetFileAttributesA(arquivo.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     const std::string novo = pasta / "novo.xml";

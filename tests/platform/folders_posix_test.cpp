@@ -70,6 +70,18 @@ TEST_F(PastasDoUsuario, DocumentosPadraoEConfigurados) {
     EXPECT_EQ(documentos(), "/srv/docs");
 }
 
+// A FIFO or a device where user-dirs.dirs should be is not read (nor waited
+// on): the default folder is used.
+TEST_F(PastasDoUsuario, UserDirsQueNaoEArquivoRegularNaoEhLido) {
+    ASSERT_EQ(mkdir((casa / ".config").c_str(), 0755), 0);
+    const std::string arquivo = casa / ".config/user-dirs.dirs";
+    ASSERT_EQ(mkfifo(arquivo.c_str(), 0600), 0);
+    EXPECT_EQ(documentos(), casa / "Documents");
+    ASSERT_EQ(unlink(arquivo.c_str()), 0);
+    ASSERT_EQ(symlink("/dev/zero", arquivo.c_str()), 0);
+    EXPECT_EQ(documentos(), casa / "Documents");
+}
+
 TEST_F(PastasDoUsuario, DocumentosDoAmbienteQuandoOArquivoNaoDiz) {
     setenv("XDG_DOCUMENTS_DIR", "/srv/outros", 1);
     EXPECT_EQ(documentos(), "/srv/outros");

@@ -91,26 +91,62 @@ TEST_F(InicioDoPrograma, PrimeiraExecucaoCopiaAConfiguracaoByteAByteENuncaASobre
     EXPECT_NE(terceira.erros.find("Erro conteudo XML"), std::string::npos);
 }
 
+// The message names the first missing file; standard error also says where
+// it was looked for and how to start Quorvex.
 TEST_F(InicioDoPrograma, ArquivoFaltandoNomeiaOPrimeiro) {
     escrever_arquivo(dados() + "/config.xml", configuracao_valida);
-    auto vazio = iniciar();
+    auto ultima_linha = [](const std::string& erros) {
+        std::size_t fim = erros.rfind('\n', erros.size() - 2);
+        return fim == std::string::npos ? erros : erros.substr(fim + 1);
+    };
+    auto vazio = iniciar({"LANG=C.UTF-8"});
     EXPECT_EQ(vazio.status, 1);
-    EXPECT_EQ(vazio.erros, " Arquivo  bin/A0001.bin  Inexistente\n");
+    EXPECT_EQ(vazio.erros,
+              "O Quorvex procurou bin/A0001.bin em " + inicio +
+                  " (a pasta onde foi iniciado). Inicie o Quorvex na sua pasta de execu\xc3\xa7\xc3\xa3o "
+                  "(cd build && ./quorvex), ou com o comando quorvex depois de instalado.\n"
+                  " Arquivo  bin/A0001.bin  Inexistente\n");
 
     instalar_arquivos();
     std::remove((inicio + "/bin/A0046.bin").c_str());
-    EXPECT_EQ(iniciar().erros, " Arquivo  bin/A0046.bin  Inexistente\n");
+    EXPECT_EQ(ultima_linha(iniciar().erros), " Arquivo  bin/A0046.bin  Inexistente\n");
 
     instalar_arquivos();
     std::remove((inicio + "/fontes/Fonte_03.ttf").c_str());
     std::remove((inicio + "/fontes/Fonte_04.ttf").c_str());
-    EXPECT_EQ(iniciar().erros, " Arquivo  fontes/Fonte_03.ttf  Inexistente\n");
+    EXPECT_EQ(ultima_linha(iniciar().erros), " Arquivo  fontes/Fonte_03.ttf  Inexistente\n");
 
     instalar_arquivos();
     std::remove((inicio + "/bin/A0007.bin").c_str());
     mkdir((inicio + "/bin/A0007.bin").c_str(), 0755);
-    EXPECT_EQ(iniciar().erros, " Arquivo  bin/A0007.bin  Inexistente\n")
+    EXPECT_EQ(ultima_linha(iniciar().erros), " Arquivo  bin/A0007.bin  Inexistente\n")
         << "a folder of the asset's name does not count as the asset";
+}
+
+// --help and --version answer and end with status 0 before anything else (no
+// settings folder made, no window); any other argument is refused with status 2.
+TEST_F(InicioDoPrograma, AjudaVersaoEOpcaoDesconhecida) {
+    auto executar = [&](const std::string& argumento) {
+        return teste::executar({QUORVEX_BINARY, argumento}, inicio,
+                               {"HOME=" + casa, "XDG_DATA_HOME=", "DISPLAY=:0", "LANG=C.UTF-8"}, 10);
+    };
+    for (const char* ajuda : {"--help", "-h"}) {
+        auto r = executar(ajuda);
+        EXPECT_EQ(r.status, 0) << ajuda;
+        EXPECT_EQ(r.saida.rfind("Usage: quorvex [--help | --version]\n", 0), 0u) << r.saida;
+        EXPECT_NE(r.saida.find("\nUso: quorvex [--help | --version]\n"), std::string::npos) << r.saida;
+        EXPECT_NE(r.saida.find("mostra a vers\xc3\xa3o e sai"), std::string::npos) << r.saida;
+        EXPECT_EQ(r.erros, "");
+    }
+    auto versao = executar("--version");
+    EXPECT_EQ(versao.status, 0);
+    EXPECT_EQ(versao.saida, "Quorvex " QUORVEX_VERSAO_ESPERADA "\n");
+    auto desconhecida = executar("--verbose");
+    EXPECT_EQ(desconhecida.status, 2);
+    EXPECT_EQ(desconhecida.saida, "");
+    EXPECT_EQ(desconhecida.erros,
+              "quorvex: unknown option '--verbose' (op\xc3\xa7\xc3\xa3o desconhecida); see quorvex --help\n");
+    EXPECT_FALSE(existe(dados())) << "nothing of the user's is touched";
 }
 
 TEST_F(InicioDoPrograma, ValorForaDaFaixaEncerraComErroDeConteudo) {

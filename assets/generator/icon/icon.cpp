@@ -2,7 +2,9 @@
 // the colours of the top bar, with three connections found. Each size is drawn
 // anew (the shapes are distances), so the small icon stays sharp.
 // Usage: gerador_de_icone <pasta> <tamanho>...
-// writes <pasta>/<tamanho>x<tamanho>/apps/quorvex.png, the icon theme's layout.
+// writes <pasta>/<tamanho>x<tamanho>/apps/quorvex.png, the icon theme's layout,
+// and the window's icon: <pasta>/window_icon.inc (built into the program) and
+// <pasta>/quorvex.ico (the Windows program's icon resource).
 #include <sys/stat.h>
 
 #include <cmath>
@@ -74,15 +76,103 @@ bool criar_pastas(const std::string& caminho) {
     return stat(caminho.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+SDL_Surface* icone(int tamanho);
+
 bool gravar_icone(const std::string& pasta, int tamanho) {
     const std::string lado = std::to_string(tamanho);
     const std::string destino = pasta + "/" + lado + "x" + lado + "/apps";
-    SDL_Surface* s = nova_superficie(tamanho, tamanho);
+    SDL_Surface* s = icone(tamanho);
     if (s == nullptr) return false;
-    desenhar_icone(s);
     const bool certo = criar_pastas(destino) && gravar_png(s, destino + "/quorvex.png", tipo_imagem::alfa, cor{});
     SDL_FreeSurface(s);
     return certo;
+}
+
+// The icon drawn at `tamanho`, as the PNG stores it; the caller frees it.
+SDL_Surface* icone(int tamanho) {
+    SDL_Surface* s = nova_superficie(tamanho, tamanho);
+    if (s) desenhar_icone(s);
+    return s;
+}
+
+// The window's icon for the program to build in: 32 by 32 (the size SDL 1.2
+// asks for on Windows), RGBA bytes row by row, as a C initialiser list.
+bool gravar_icone_da_janela(const std::string& pasta) {
+    constexpr int lado = 32;
+    SDL_Surface* s = criar_pastas(pasta) ? icone(lado) : nullptr;
+    std::FILE* f = s ? std::fopen((pasta + "/window_icon.inc").c_str(), "w") : nullptr;
+    bool certo = f != nullptr;
+    for (int y = 0; certo && y < lado; ++y) {
+        for (int x = 0; x < lado; ++x) {
+            const cor c = pixel_gravado(ler_pixel(s, x, y), tipo_imagem::alfa, cor{});
+            std::fprintf(f, "%u,%u,%u,%u,", c.r, c.g, c.b, c.a);
+        }
+        std::fputc('\n', f);
+    }
+    if (f) certo = std::fclose(f) == 0 && certo;
+    SDL_FreeSurface(s);
+    return certo;
+}
+
+void escrever_u16(std::vector<unsigned char>& b, unsigned v) {
+    b.push_back(v & 0xFF);
+    b.push_back((v >> 8) & 0xFF);
+}
+void escrever_u32(std::vector<unsigned char>& b, unsigned v) {
+    escrever_u16(b, v & 0xFFFF);
+    escrever_u16(b, v >> 16);
+}
+
+// One icon image of an .ico: a 32-bit bottom-up DIB of twice the height (the
+// colour rows, then an all-clear mask, the alpha saying what shows).
+std::vector<unsigned char> imagem_do_ico(int lado) {
+    std::vector<unsigned char> b;
+    SDL_Surface* s = icone(lado);
+    if (s == nullptr) return b;
+    const unsigned linha_da_mascara = ((lado + 31) / 32) * 4;
+    escrever_u32(b, 40);
+    escrever_u32(b, lado);
+    escrever_u32(b, 2 * lado);
+    escrever_u16(b, 1);
+    escrever_u16(b, 32);
+    escrever_u32(b, 0);
+    escrever_u32(b, lado * lado * 4 + linha_da_mascara * lado);
+    for (int i = 0; i < 4; ++i) escrever_u32(b, 0);
+    for (int y = lado - 1; y >= 0; --y) {
+        for (int x = 0; x < lado; ++x) {
+            const cor c = pixel_gravado(ler_pixel(s, x, y), tipo_imagem::alfa, cor{});
+            b.insert(b.end(), {c.b, c.g, c.r, c.a});
+        }
+    }
+    b.insert(b.end(), linha_da_mascara * lado, 0);
+    SDL_FreeSurface(s);
+    return b;
+}
+
+// The Windows program's icon resource: 16, 32 and 48 pixels.
+bool gravar_ico(const std::string& pasta) {
+    const int lados[] = {16, 32, 48};
+    std::vector<std::vector<unsigned char>> imagens;
+    for (int lado : lados) imagens.push_back(imagem_do_ico(lado));
+    std::vector<unsigned char> b;
+    escrever_u16(b, 0);
+    escrever_u16(b, 1);
+    escrever_u16(b, 3);
+    unsigned deslocamento = 6 + 16 * 3;
+    for (int i = 0; i < 3; ++i) {
+        if (imagens[i].empty()) return false;
+        b.insert(b.end(), {static_cast<unsigned char>(lados[i]), static_cast<unsigned char>(lados[i]), 0, 0});
+        escrever_u16(b, 1);
+        escrever_u16(b, 32);
+        escrever_u32(b, static_cast<unsigned>(imagens[i].size()));
+        escrever_u32(b, deslocamento);
+        deslocamento += static_cast<unsigned>(imagens[i].size());
+    }
+    for (const auto& imagem : imagens) b.insert(b.end(), imagem.begin(), imagem.end());
+    std::FILE* f = std::fopen((pasta + "/quorvex.ico").c_str(), "wb");
+    if (f == nullptr) return false;
+    bool certo = std::fwrite(b.data(), 1, b.size(), f) == b.size();
+    return std::fclose(f) == 0 && certo;
 }
 
 }  // namespace
@@ -100,6 +190,10 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "icone de %s pixels nao foi gravado\n", argv[i]);
             ++falhas;
         }
+    }
+    if (!gerador::gravar_icone_da_janela(argv[1]) || !gerador::gravar_ico(argv[1])) {
+        std::fprintf(stderr, "icone da janela nao foi gravado em %s\n", argv[1]);
+        ++falhas;
     }
     return falhas == 0 ? 0 : 1;
 }
