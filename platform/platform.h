@@ -317,8 +317,11 @@ using rotina_de_timer = void (*)(void* contexto);
 uint32_t armar_timer(unsigned periodo_ms, bool periodico, rotina_de_timer rotina,
                      void* contexto);
 
-// Disarms a timer: no call starts after it returns (a call already running may
-// finish). Safe to call from inside the timer's own routine.
+// Disarms a timer (one already disarmed, or a one-shot timer that fired, too):
+// once it returns no call of the routine runs, a call under way having
+// finished, and none starts. From inside the timer's own routine it does not
+// wait (the routine goes on to its end). So the caller must hold nothing the
+// routine waits for.
 void desarmar_timer(uint32_t identificador);
 
 }  // namespace plataforma
