@@ -1,8 +1,11 @@
 // The platform layer: every operating-system service the program relies on,
 // behind one small interface. The program's code calls only these; each
 // operating system has its own folder with the implementation (linux/ and
-// windows/). Texts crossing this interface are the program's single-byte text:
-// Latin-1, which on Windows is the ANSI code page of the "A" calls.
+// windows/). Texts crossing this interface are the program's single-byte text,
+// Latin-1, converted at this boundary. Paths are the system's: the bytes of
+// the file system's names on Linux, UTF-8 on Windows (where the wide calls take
+// and give them), so any user's and any folder's name round-trips; the
+// program's own file names are ASCII, the same in both.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -226,9 +229,9 @@ const char* fonte_da_tabela_tcp();
 
 // ---- Processes --------------------------------------------------------------
 
-// Names and paths come in Latin-1, as the rest of the program's text, the way
-// the Windows ANSI calls hand them over: where the system keeps them in UTF-8
-// they are converted, and a character outside Latin-1 becomes "?".
+// Names and paths of processes come in Latin-1, as the rest of the program's
+// text, for showing: the system's UTF-8 (Linux) or wide (Windows) texts are
+// converted, and a character outside Latin-1 becomes "?".
 
 // Both at once, from one look at the process: `existe` when there is such a
 // process (then `nome` holds its executable's file name, or its command name

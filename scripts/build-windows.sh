@@ -198,8 +198,12 @@ construir_freetype() {
 construir_sdl() {
   cd "$(obter_fonte libsdl1.2)"
   # Standard output stays where the caller sends it, so tests under Wine and a
-  # user who starts the program from a console see its diagnostic lines.
-  configurar_autotools --disable-nasm --disable-stdio-redirect
+  # user who starts the program from a console see its diagnostic lines. The
+  # calls are not marked for export (DECLSPEC empty): SDL's headers mark them
+  # for a DLL, and the static library would carry them into the program's
+  # export table.
+  configurar_autotools --disable-nasm --disable-stdio-redirect \
+    CPPFLAGS="-I$PREFIXO/include -DDECLSPEC="
   make -j$JOBS
   make install
 }
