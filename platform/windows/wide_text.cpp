@@ -3,7 +3,8 @@
 #include <windows.h>
 
 #include <climits>
-#include <cstring>
+
+#include "platform/shared/utf8.h"
 
 namespace plataforma::largo {
 
@@ -14,23 +15,40 @@ constexpr char substituto = '?';
 // Control characters (C0, DEL and C1) have no place in a name shown on one line.
 bool imprimivel(unsigned ponto) { return ponto >= 0x20 && !(ponto >= 0x7F && ponto < 0xA0); }
 
-bool utf8_para_largo(const char* texto, int tamanho, wchar_t* destino, int largura) {
-    int escritos = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, texto, tamanho, destino, largura);
-    return escritos > 0;
-}
+using utf8::caractere;
+using utf8::decodificar;
 
 }  // namespace
 
-caminho_largo::caminho_largo(const char* caminho) : texto{}, valido(false) {
-    std::size_t tamanho = std::strlen(caminho);
-    if (tamanho >= largura_de_caminho) return;
-    // With its terminator: the empty path is a valid (empty) text.
-    int com_fim = static_cast<int>(tamanho) + 1;
-    valido = utf8_para_largo(caminho, com_fim, texto, largura_de_caminho);
-    if (valido || GetLastError() != ERROR_NO_UNICODE_TRANSLATION) return;
-    largo_do_latin1(caminho, texto, largura_de_caminho);
-    valido = true;
+// Each valid UTF-8 sequence is its character and every other byte its Latin-1
+// character: the program's Latin-1 texts, UTF-8 paths and a message that joins
+// both all come out as written.
+bool largo_do_texto(const char* texto, wchar_t* destino, std::size_t largura) {
+    if (largura == 0) return false;
+    const unsigned char* lido = reinterpret_cast<const unsigned char*>(texto);
+    std::size_t n = 0;
+    destino[0] = L'\0';
+    while (*lido) {
+        caractere c = *lido < 0x80 ? caractere{0, 0} : decodificar(lido);
+        unsigned long ponto = c.comprimento ? c.ponto : *lido;
+        lido += c.comprimento ? c.comprimento : 1;
+        bool par = ponto > 0xFFFF;  // a surrogate pair in UTF-16
+        if (n + (par ? 2 : 1) >= largura) {
+            destino[n] = L'\0';
+            return false;
+        }
+        if (par) {
+            destino[n++] = static_cast<wchar_t>(0xD800 + ((ponto - 0x10000) >> 10));
+            ponto = 0xDC00 + ((ponto - 0x10000) & 0x3FF);
+        }
+        destino[n++] = static_cast<wchar_t>(ponto);
+    }
+    destino[n] = L'\0';
+    return true;
 }
+
+caminho_largo::caminho_largo(const char* caminho)
+    : valido(largo_do_texto(caminho, texto, largura_de_caminho)) {}
 
 bool caminho_do_largo(const wchar_t* largo, char* destino, std::size_t largura) {
     int limite = largura > INT_MAX ? INT_MAX : static_cast<int>(largura);
@@ -50,14 +68,6 @@ void latin1_do_largo(const wchar_t* largo, char* destino, std::size_t largura) {
         destino[n++] = ponto <= 0xFF && imprimivel(ponto) ? static_cast<char>(ponto) : substituto;
     }
     destino[n] = '\0';
-}
-
-void largo_do_latin1(const char* texto, wchar_t* destino, std::size_t largura) {
-    if (largura == 0) return;
-    std::size_t n = 0;
-    for (const char* c = texto; *c && n + 1 < largura; ++c)
-        destino[n++] = static_cast<wchar_t>(static_cast<unsigned char>(*c));
-    destino[n] = L'\0';
 }
 
 }  // namespace plataforma::largo
