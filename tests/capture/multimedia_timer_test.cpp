@@ -18,7 +18,11 @@ class TimerContador : public MultiMediaTimer {
 public:
     TimerContador(uint32_t atraso, int32_t periodico) : MultiMediaTimer(atraso, periodico, 0) {}
 
-    ~TimerContador() { kill(); }
+    // kill() leaves a one-shot timer alone: its tick, if one came, has returned.
+    ~TimerContador() {
+        kill();
+        esperar_ate([&] { return saidas == ticks; });
+    }
 
     void run() override {
         int n = ticks.load();
