@@ -31,8 +31,8 @@ bool pasta_dados_locais(char* destino, std::size_t largura);
 bool pasta_documentos(char* destino, std::size_t largura);
 
 // A path as the system names it (what the calls above hand over), in the
-// program's Latin-1 for showing to the user: on Linux converted from UTF-8 and
-// the home folder written "~"; on Windows as it is.
+// program's Latin-1 for showing to the user: converted from UTF-8 ("?" for
+// what Latin-1 lacks), on Linux with the home folder written "~".
 void caminho_para_exibir(const char* caminho, char* destino, std::size_t largura);
 
 // Change / create one directory (one level). 0 on success, -1 on failure.
