@@ -15,8 +15,8 @@ int timeout_dns = 500;
 
 namespace {
 
-// Serialises arming and disarming: the scan cycle and a successful tick may
-// both stop the timer at the same moment.
+// Guards the timer's state: the scan cycle and a successful tick may both stop
+// the timer at the same moment.
 std::mutex trava_timer;
 
 // Guards the hand-over between a tick and the wait it was made for. Every wait
@@ -60,11 +60,15 @@ bool ler_pedido(const char* ip, char (&endereco)[256], uint64_t& espera) {
     return true;
 }
 
+// The timer is stopped outside `trava_espera`: stopping it waits for a tick
+// under way, which may be waiting for that lock.
 void entregar_resposta(uint64_t espera, const char* nome) {
-    std::lock_guard<std::mutex> guarda(trava_espera);
-    if (!espera_aberta || espera != espera_atual) return;
-    copiar_celula(dns_resolvido, nome);
-    gravar_status(1);
+    {
+        std::lock_guard<std::mutex> guarda(trava_espera);
+        if (!espera_aberta || espera != espera_atual) return;
+        copiar_celula(dns_resolvido, nome);
+        gravar_status(1);
+    }
     mmt.kill();
 }
 
@@ -72,9 +76,11 @@ void entregar_resposta(uint64_t espera, const char* nome) {
 unsigned janela_ms() { return static_cast<unsigned>(timeout_dns > 0 ? timeout_dns : 0); }
 
 void encerrar_sem_nome(uint64_t espera) {
-    std::lock_guard<std::mutex> guarda(trava_espera);
-    if (!espera_aberta || espera != espera_atual) return;
-    espera_sem_nome = true;
+    {
+        std::lock_guard<std::mutex> guarda(trava_espera);
+        if (!espera_aberta || espera != espera_atual) return;
+        espera_sem_nome = true;
+    }
     mmt.kill();
 }
 
@@ -84,17 +90,24 @@ MultiMediaTimer::MultiMediaTimer(uint32_t atraso_, int32_t periodico_, uint32_t 
     : resolucao(resolucao_), atraso(atraso_), parado(1), periodico(periodico_) {}
 
 void MultiMediaTimer::start() {
+    kill();
     std::lock_guard<std::mutex> guarda(trava_timer);
-    if (periodico == 1 && parado == 0) plataforma::desarmar_timer(identificador);
     parado = 0;
     identificador = plataforma::armar_timer(atraso, periodico == 1, TimerHandler, this);
 }
 
+// Disarmed outside `trava_timer`: disarming waits for a tick under way, and
+// that tick may be stopping the timer itself. The last arming is disarmed
+// even when a tick already stopped it, so that its end is waited for.
 void MultiMediaTimer::kill() {
     if (periodico != 1) return;
-    std::lock_guard<std::mutex> guarda(trava_timer);
-    if (parado == 0) plataforma::desarmar_timer(identificador);
-    parado = 1;
+    uint32_t ultimo;
+    {
+        std::lock_guard<std::mutex> guarda(trava_timer);
+        ultimo = identificador;
+        parado = 1;
+    }
+    if (ultimo != 0) plataforma::desarmar_timer(ultimo);
 }
 
 void MultiMediaTimer::TimerHandler(void* contexto) {

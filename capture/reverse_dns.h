@@ -31,8 +31,8 @@ public:
     // timer replaces its previous arming.
     void start();
 
-    // Disarms a periodic timer; no tick starts after it returns. Does nothing
-    // when already stopped, and may be called from inside run().
+    // Disarms a periodic timer: once it returns no tick runs (one under way
+    // has finished) and none starts. From inside run() it does not wait.
     void kill();
 
     // The platform timer's routine: `contexto` is the timer given at start().

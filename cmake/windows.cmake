@@ -11,6 +11,11 @@ find_library(QUORVEX_Z_LIB NAMES libz.a z REQUIRED)
 find_path(QUORVEX_FREETYPE_INCLUDE ft2build.h PATH_SUFFIXES freetype2 REQUIRED)
 find_library(QUORVEX_FREETYPE_LIB NAMES libfreetype.a freetype REQUIRED)
 
+# The oldest Windows the program runs on is Windows 7: the system's headers
+# declare what it has and nothing newer (tests/package checks the program's
+# imports against it).
+add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601)
+
 # What SDL and the program call on Windows.
 set(QUORVEX_BIBLIOTECAS_WINDOWS
   iphlpapi ws2_32 shell32 ole32 winmm user32 gdi32 dxguid advapi32 version)
@@ -75,6 +80,9 @@ function(quorvex_programa_windows alvo)
   target_sources(${alvo} PRIVATE ${recurso})
   target_include_directories(${alvo} PRIVATE ${QUORVEX_RECURSOS}/icones)
   set_source_files_properties(${recurso} PROPERTIES OBJECT_DEPENDS ${QUORVEX_RECURSOS}/icones/quorvex.ico)
+  # A program exports nothing: SDL's headers mark its calls for export from
+  # a DLL, which the static library would otherwise carry into the program.
+  target_link_options(${alvo} PRIVATE -Wl,--exclude-all-symbols)
 endfunction()
 
 # The run folder's images and fonts: drawn and copied by the Linux build

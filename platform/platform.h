@@ -1,8 +1,11 @@
 // The platform layer: every operating-system service the program relies on,
 // behind one small interface. The program's code calls only these; each
 // operating system has its own folder with the implementation (linux/ and
-// windows/). Texts crossing this interface are the program's single-byte text:
-// Latin-1, which on Windows is the ANSI code page of the "A" calls.
+// windows/). Texts crossing this interface are the program's single-byte text,
+// Latin-1, converted at this boundary. Paths are the system's: the bytes of
+// the file system's names on Linux, UTF-8 on Windows (where the wide calls take
+// and give them), so any user's and any folder's name round-trips; the
+// program's own file names are ASCII, the same in both.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -28,8 +31,8 @@ bool pasta_dados_locais(char* destino, std::size_t largura);
 bool pasta_documentos(char* destino, std::size_t largura);
 
 // A path as the system names it (what the calls above hand over), in the
-// program's Latin-1 for showing to the user: on Linux converted from UTF-8 and
-// the home folder written "~"; on Windows as it is.
+// program's Latin-1 for showing to the user: converted from UTF-8 ("?" for
+// what Latin-1 lacks), on Linux with the home folder written "~".
 void caminho_para_exibir(const char* caminho, char* destino, std::size_t largura);
 
 // Change / create one directory (one level). 0 on success, -1 on failure.
@@ -226,9 +229,9 @@ const char* fonte_da_tabela_tcp();
 
 // ---- Processes --------------------------------------------------------------
 
-// Names and paths come in Latin-1, as the rest of the program's text, the way
-// the Windows ANSI calls hand them over: where the system keeps them in UTF-8
-// they are converted, and a character outside Latin-1 becomes "?".
+// Names and paths of processes come in Latin-1, as the rest of the program's
+// text, for showing: the system's UTF-8 (Linux) or wide (Windows) texts are
+// converted, and a character outside Latin-1 becomes "?".
 
 // Both at once, from one look at the process: `existe` when there is such a
 // process (then `nome` holds its executable's file name, or its command name
@@ -317,8 +320,11 @@ using rotina_de_timer = void (*)(void* contexto);
 uint32_t armar_timer(unsigned periodo_ms, bool periodico, rotina_de_timer rotina,
                      void* contexto);
 
-// Disarms a timer: no call starts after it returns (a call already running may
-// finish). Safe to call from inside the timer's own routine.
+// Disarms a timer (one already disarmed, or a one-shot timer that fired, too):
+// once it returns no call of the routine runs, a call under way having
+// finished, and none starts. From inside the timer's own routine it does not
+// wait (the routine goes on to its end). So the caller must hold nothing the
+// routine waits for.
 void desarmar_timer(uint32_t identificador);
 
 }  // namespace plataforma

@@ -198,8 +198,12 @@ construir_freetype() {
 construir_sdl() {
   cd "$(obter_fonte libsdl1.2)"
   # Standard output stays where the caller sends it, so tests under Wine and a
-  # user who starts the program from a console see its diagnostic lines.
-  configurar_autotools --disable-nasm --disable-stdio-redirect
+  # user who starts the program from a console see its diagnostic lines. The
+  # calls are not marked for export (DECLSPEC empty): SDL's headers mark them
+  # for a DLL, and the static library would carry them into the program's
+  # export table.
+  configurar_autotools --disable-nasm --disable-stdio-redirect \
+    CPPFLAGS="-I$PREFIXO/include -DDECLSPEC="
   make -j$JOBS
   make install
 }
@@ -271,14 +275,16 @@ configurar() {
     -DQUORVEX_RECURSOS="$RAIZ/build" -DQUORVEX_WERROR="${QUORVEX_WERROR:-OFF}" >/dev/null
 }
 
-# The run folder as a user gets it: Quorvex/ with the program, bin/, fontes/
-# and config.xml.
+# The run folder as a user gets it: Quorvex/ with the program, bin/, fontes/,
+# config.xml and a LEIA-ME.txt that says which Windows it needs.
 empacotar() {
   local pacote=$RAIZ/$PASTA/pacote
   local zip_final=$RAIZ/$PASTA/quorvex-windows-$ARQ.zip
   rm -rf "$pacote" "$zip_final"
   mkdir -p "$pacote/Quorvex"
   cp -r "$PASTA/bin" "$PASTA/fontes" "$PASTA/config.xml" "$pacote/Quorvex/"
+  printf 'Quorvex para Windows\r\n\r\nRequer o Windows 7 ou mais recente (32 ou 64 bits).\r\nDescompacte a pasta Quorvex em qualquer lugar e execute quorvex.exe nela.\r\n' \
+    >"$pacote/Quorvex/LEIA-ME.txt"
   # The user's copy without the debugging information.
   "$HOST-strip" -o "$pacote/Quorvex/quorvex.exe" "$PASTA/quorvex.exe"
   (cd "$pacote" && zip -qr "$zip_final" Quorvex)

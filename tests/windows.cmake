@@ -98,3 +98,10 @@ quorvex_teste_windows(platform_tests quorvex_test_support ${PLATFORM_WINDOWS_TES
 quorvex_teste_windows(e2e_windows_tests quorvex_test_support
   ${CMAKE_CURRENT_SOURCE_DIR}/e2e_windows/program_windows_test.cpp)
 add_dependencies(e2e_windows_tests quorvex quorvex_assets)
+
+# The program file itself, read on this machine: it imports only what the
+# oldest Windows it promises (7) has, and exports nothing.
+add_test(NAME ProgramaWindows.ImportaSoOQueOWindows7TemENaoExportaNada
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e_windows/program_imports_test.sh
+    ${CMAKE_OBJDUMP} ${CMAKE_CXX_COMPILER} $<TARGET_FILE:quorvex>)
+set_tests_properties(ProgramaWindows.ImportaSoOQueOWindows7TemENaoExportaNada PROPERTIES LABELS windows)

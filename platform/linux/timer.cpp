@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -36,6 +37,7 @@ struct trabalhador {
     std::shared_ptr<estado_timer> atual;
     bool na_rotina = false;
     bool tem_thread = false;
+    std::thread::id thread;  // set by the thread itself before its first routine
 };
 
 constexpr auto espera_por_outro_timer = std::chrono::milliseconds(500);
@@ -43,6 +45,8 @@ constexpr auto espera_por_outro_timer = std::chrono::milliseconds(500);
 // Never destroyed: a detached timer thread may still use them while the
 // process exits.
 std::mutex& trava = *new std::mutex;
+// Told whenever a routine returns, for those who disarm while it runs.
+std::condition_variable& fim_de_rotina = *new std::condition_variable;
 using mapa_de_timers = std::unordered_map<uint32_t, std::shared_ptr<estado_timer>>;
 mapa_de_timers& registro = *new mapa_de_timers;
 std::unordered_map<estado_timer*, std::shared_ptr<trabalhador>>& donos =
@@ -91,6 +95,7 @@ bool tick(const std::shared_ptr<trabalhador>& t, const std::shared_ptr<estado_ti
     timer->rotina(timer->contexto);
     guarda.lock();
     t->na_rotina = false;
+    fim_de_rotina.notify_all();
     if (!timer->periodico) registro.erase(timer->identificador);
     if (timer->cancelado || !timer->periodico) return false;
     timer->prazo = proximo_prazo(timer->prazo, timer->periodo);
@@ -99,6 +104,7 @@ bool tick(const std::shared_ptr<trabalhador>& t, const std::shared_ptr<estado_ti
 
 void trabalhar(const std::shared_ptr<trabalhador>& t) {
     std::unique_lock<std::mutex> guarda(trava);
+    t->thread = std::this_thread::get_id();
     for (;;) {
         if (!t->atual) {
             if (!t->aviso.wait_for(guarda, espera_por_outro_timer, [&] { return t->atual != nullptr; })) {
@@ -154,11 +160,37 @@ bool dar_a_um_trabalhador(const std::shared_ptr<estado_timer>& timer) {
     return t->tem_thread;
 }
 
+// The timer leaves the registry and its thread lets go of it, unless the
+// thread is inside its routine: then the thread lets go when the routine
+// returns. Under `trava`.
+void cancelar(uint32_t identificador) {
+    auto posicao = registro.find(identificador);
+    if (posicao == registro.end()) return;
+    std::shared_ptr<estado_timer> timer = posicao->second;
+    registro.erase(posicao);
+    timer->cancelado = true;
+    auto dono = donos.find(timer.get());
+    if (dono == donos.end()) return;
+    std::shared_ptr<trabalhador> t = dono->second;
+    if (!t->na_rotina && t->atual == timer) liberar(t);
+    t->aviso.notify_all();
+}
+
+// The thread inside the routine of timer `identificador` now, if any: a timer
+// that disarmed itself has left the registry but may still be in its routine.
+// Under `trava`.
+std::shared_ptr<trabalhador> na_rotina_de(uint32_t identificador) {
+    for (const auto& dono : donos) {
+        const std::shared_ptr<trabalhador>& t = dono.second;
+        if (t->na_rotina && t->atual && t->atual->identificador == identificador) return t;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
-// The timer's threads are detached and never waited for, so disarming never
-// waits: not for a routine blocked in a slow call, and not when the routine
-// disarms its own timer.
+// The timer's threads are detached and never waited for: disarming waits for
+// the routine of the timer it disarms, never for a thread.
 uint32_t armar_timer(unsigned periodo_ms, bool periodico, rotina_de_timer rotina,
                      void* contexto) {
     if (rotina == nullptr) return 0;
@@ -178,18 +210,13 @@ uint32_t armar_timer(unsigned periodo_ms, bool periodico, rotina_de_timer rotina
 }
 
 void desarmar_timer(uint32_t identificador) {
-    std::lock_guard<std::mutex> guarda(trava);
-    auto posicao = registro.find(identificador);
-    if (posicao == registro.end()) return;
-    std::shared_ptr<estado_timer> timer = posicao->second;
-    registro.erase(posicao);
-    timer->cancelado = true;
-    auto dono = donos.find(timer.get());
-    if (dono == donos.end()) return;
-    std::shared_ptr<trabalhador> t = dono->second;
-    // A thread inside the routine lets go of the timer when the routine returns.
-    if (!t->na_rotina && t->atual == timer) liberar(t);
-    t->aviso.notify_all();
+    std::unique_lock<std::mutex> guarda(trava);
+    cancelar(identificador);
+    std::shared_ptr<trabalhador> t = na_rotina_de(identificador);
+    // The routine itself goes on to its end; anyone else waits for that end.
+    if (!t || t->thread == std::this_thread::get_id()) return;
+    std::shared_ptr<estado_timer> timer = t->atual;
+    fim_de_rotina.wait(guarda, [&] { return !t->na_rotina || t->atual != timer; });
 }
 
 }  // namespace plataforma

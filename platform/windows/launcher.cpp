@@ -1,8 +1,9 @@
 // Starting other programs on Windows without the command interpreter: programs
-// through CreateProcessA, whose command line is formed from the arguments with
+// through CreateProcessW, whose command line is formed from the arguments with
 // the C runtime's quoting rules (so every argument arrives as one, whatever it
-// holds), and addresses, files and folders through ShellExecuteA, which hands
-// them to their registered handler without parsing a command line at all.
+// holds), and addresses, files and folders through ShellExecuteW, which hands
+// them to their registered handler without parsing a command line at all. The
+// wide calls take any folder's name (paths are UTF-8 on this side).
 #include <winsock2.h>
 #include <windows.h>
 #include <objbase.h>
@@ -15,6 +16,7 @@
 
 #include "platform/platform.h"
 #include "platform/windows/command_line.h"
+#include "platform/windows/wide_text.h"
 
 namespace plataforma {
 namespace {
@@ -72,11 +74,13 @@ namespace windows {
 
 bool criar_processo(std::string linha, const char* pasta, DWORD modo,
                     PROCESS_INFORMATION& processo) {
-    std::string convertida = pasta ? pasta_do_windows(pasta) : std::string();
-    STARTUPINFOA inicio{};
+    largo::caminho_largo linha_larga(linha.c_str());
+    largo::caminho_largo pasta_larga(pasta ? pasta_do_windows(pasta).c_str() : "");
+    if (!linha_larga.valido || !pasta_larga.valido) return false;
+    STARTUPINFOW inicio{};
     inicio.cb = sizeof inicio;
-    if (!CreateProcessA(nullptr, &linha[0], nullptr, nullptr, FALSE, modo, nullptr,
-                        pasta ? convertida.c_str() : nullptr, &inicio, &processo))
+    if (!CreateProcessW(nullptr, linha_larga.texto, nullptr, nullptr, FALSE, modo, nullptr,
+                        pasta ? pasta_larga.texto : nullptr, &inicio, &processo))
         return false;
     CloseHandle(processo.hThread);
     return true;
@@ -118,10 +122,12 @@ int abrir_com_programa_padrao(const char* alvo, const char* pasta,
     // Shell extensions that handle the target may use COM; the call is harmless
     // when this thread has COM already.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    std::string convertida = pasta ? pasta_do_windows(pasta) : std::string();
-    HINSTANCE resultado = ShellExecuteA(nullptr, nullptr, alvo, nullptr,
-                                        pasta ? convertida.c_str() : nullptr, SW_SHOWNORMAL);
-    // ShellExecuteA reports success with a value above 32.
+    largo::caminho_largo alvo_largo(alvo);
+    largo::caminho_largo pasta_larga(pasta ? pasta_do_windows(pasta).c_str() : "");
+    if (!alvo_largo.valido || !pasta_larga.valido) return -1;
+    HINSTANCE resultado = ShellExecuteW(nullptr, nullptr, alvo_largo.texto, nullptr,
+                                        pasta ? pasta_larga.texto : nullptr, SW_SHOWNORMAL);
+    // ShellExecuteW reports success with a value above 32.
     INT_PTR codigo = reinterpret_cast<INT_PTR>(resultado);
     if (codigo > 32) return 0;
     if (aviso) aviso({"ShellExecute", 0, static_cast<int>(codigo), contexto ? contexto : ""});

@@ -1,17 +1,15 @@
 // Processes by id on Windows, from Tool Help snapshots taken at each call: the
 // executable's file name from a process snapshot, the executable's full path
-// from the first module of a module snapshot. Both in the ANSI code page.
+// from the first module of a module snapshot. Both taken wide and handed over
+// in Latin-1, "?" for what Latin-1 lacks, whatever the system's code page.
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include <cstring>
+#include <cwchar>
 
 #include "common/text.h"
 #include "platform/platform.h"
-
-// The snapshot records must be the ANSI ones: their texts go out unchanged.
-static_assert(sizeof(PROCESSENTRY32::szExeFile) == MAX_PATH, "ANSI PROCESSENTRY32 expected");
-static_assert(sizeof(MODULEENTRY32::szExePath) == MAX_PATH, "ANSI MODULEENTRY32 expected");
+#include "platform/windows/wide_text.h"
 
 namespace plataforma {
 namespace {
@@ -20,22 +18,32 @@ namespace {
 // showing nor modules (a module snapshot of 0 even gives the calling process).
 bool pid_valido(int32_t pid) { return pid > 0; }
 
-const char* nome_base(const char* caminho) {
-    const char* barra = std::strrchr(caminho, '\\');
+const wchar_t* nome_base(const wchar_t* caminho) {
+    const wchar_t* barra = std::wcsrchr(caminho, L'\\');
     return barra ? barra + 1 : caminho;
+}
+
+using largo::latin1_do_largo;
+
+// A path in Latin-1 ("?" for what it lacks), its end kept when it is cut: the
+// executable's name is what a user reads first.
+void copiar_caminho_em_latin1(char* destino, std::size_t largura, const wchar_t* caminho) {
+    char latin1[largo::largura_de_caminho];
+    latin1_do_largo(caminho, latin1, sizeof latin1);
+    copiar_fim_limitado(destino, largura, latin1);
 }
 
 // Older systems give the full path in szExeFile; the name is its last part.
 bool procurar_nome(int32_t pid, char* nome, std::size_t largura) {
     HANDLE instantaneo = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (instantaneo == INVALID_HANDLE_VALUE) return false;
-    PROCESSENTRY32 entrada;
+    PROCESSENTRY32W entrada;
     entrada.dwSize = sizeof entrada;
     bool achou = false;
-    for (BOOL ha = Process32First(instantaneo, &entrada); ha && !achou;
-         ha = Process32Next(instantaneo, &entrada)) {
+    for (BOOL ha = Process32FirstW(instantaneo, &entrada); ha && !achou;
+         ha = Process32NextW(instantaneo, &entrada)) {
         if (entrada.th32ProcessID != static_cast<DWORD>(pid)) continue;
-        copiar_limitado(nome, largura, nome_base(entrada.szExeFile));
+        latin1_do_largo(nome_base(entrada.szExeFile), nome, largura);
         achou = true;
     }
     CloseHandle(instantaneo);
@@ -56,10 +64,10 @@ HANDLE instantaneo_de_modulos(int32_t pid) {
 bool caminho_pelos_modulos(int32_t pid, char* caminho, std::size_t largura) {
     HANDLE instantaneo = instantaneo_de_modulos(pid);
     if (instantaneo == INVALID_HANDLE_VALUE) return false;
-    MODULEENTRY32 modulo;
+    MODULEENTRY32W modulo;
     modulo.dwSize = sizeof modulo;
-    bool achou = Module32First(instantaneo, &modulo) != FALSE;
-    if (achou) copiar_fim_limitado(caminho, largura, modulo.szExePath);
+    bool achou = Module32FirstW(instantaneo, &modulo) != FALSE;
+    if (achou) copiar_caminho_em_latin1(caminho, largura, modulo.szExePath);
     CloseHandle(instantaneo);
     return achou;
 }
@@ -68,19 +76,13 @@ bool caminho_pelos_modulos(int32_t pid, char* caminho, std::size_t largura) {
 // 64-bit system is nearly every process; there the system still names the
 // executable of any process it lets us query (Vista and later).
 bool caminho_pelo_sistema(int32_t pid, char* caminho, std::size_t largura) {
-    using funcao_nome_da_imagem = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
-    static const auto nome_da_imagem = reinterpret_cast<funcao_nome_da_imagem>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"),
-                                               "QueryFullProcessImageNameA")));
-    if (nome_da_imagem == nullptr) return false;
-    constexpr DWORD consulta_limitada = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION
-    HANDLE processo = OpenProcess(consulta_limitada, FALSE, static_cast<DWORD>(pid));
+    HANDLE processo = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
     if (processo == nullptr) return false;
-    char completo[MAX_PATH];
-    DWORD tamanho = sizeof completo;
-    bool achou = nome_da_imagem(processo, 0, completo, &tamanho) != FALSE;
+    wchar_t completo[largo::largura_de_caminho];
+    DWORD tamanho = largo::largura_de_caminho;
+    bool achou = QueryFullProcessImageNameW(processo, 0, completo, &tamanho) != FALSE;
     CloseHandle(processo);
-    if (achou) copiar_fim_limitado(caminho, largura, completo);
+    if (achou) copiar_caminho_em_latin1(caminho, largura, completo);
     return achou;
 }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <cwchar>
 #include <mutex>
 
 #include "platform/platform.h"
@@ -246,12 +247,24 @@ int ler_da_biblioteca(HMODULE biblioteca, conexao_tcp* linhas, int capacidade) {
     return -1;
 }
 
+// IP Helper from the system's own folder, by its full path: by its bare name
+// the search would start in the program's folder, where a stray copy would be
+// loaded into the program.
+HMODULE carregar_ip_helper() {
+    wchar_t caminho[MAX_PATH];
+    const wchar_t nome[] = L"\\iphlpapi.dll";
+    UINT tamanho = GetSystemDirectoryW(caminho, MAX_PATH);
+    if (tamanho == 0 || tamanho + sizeof nome / sizeof *nome > MAX_PATH) return nullptr;
+    std::wcscpy(caminho + tamanho, nome);
+    return LoadLibraryW(caminho);
+}
+
 }  // namespace
 
 int ler_tabela_tcp(conexao_tcp* linhas, int capacidade) {
     std::lock_guard<std::mutex> guarda(trava_da_leitura);
     if (capacidade < 0) capacidade = 0;
-    HMODULE biblioteca = LoadLibraryA("iphlpapi.dll");
+    HMODULE biblioteca = carregar_ip_helper();
     if (biblioteca == nullptr) {
         fonte_atual = "nenhuma";
         return -1;

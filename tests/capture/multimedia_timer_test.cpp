@@ -18,10 +18,9 @@ class TimerContador : public MultiMediaTimer {
 public:
     TimerContador(uint32_t atraso, int32_t periodico) : MultiMediaTimer(atraso, periodico, 0) {}
 
-    // A tick that had already begun may still be inside run().
+    // kill() leaves a one-shot timer alone: its tick, if one came, has returned.
     ~TimerContador() {
         kill();
-        std::this_thread::sleep_for(milliseconds(10));
         esperar_ate([&] { return saidas == ticks; });
     }
 
@@ -33,6 +32,7 @@ public:
             kill();
             voltou_do_kill = true;
         }
+        std::this_thread::sleep_for(milliseconds(demora_ms));
         saidas.fetch_add(1);
     }
 
@@ -40,6 +40,7 @@ public:
     std::atomic<int> saidas{0};
     std::atomic<bool> parar_no_tick{false};
     std::atomic<bool> voltou_do_kill{false};
+    std::atomic<int> demora_ms{0};  // how long each tick stays in run()
     relogio::time_point momentos[16];
 };
 
@@ -77,19 +78,20 @@ TEST(MultiMediaTimer, PrimeiroTickUmPeriodoDepoisDoStart) {
     EXPECT_GE(ms_entre(inicio, t.momentos[2]), 300 - granularidade_ms);
 }
 
-TEST(MultiMediaTimer, KillDuasVezesParaOsTicks) {
+// A tick still in run() when kill() is called has finished when kill()
+// returns, and no tick comes after.
+TEST(MultiMediaTimer, KillEsperaOTickEmCursoENenhumVemDepois) {
     TimerContador t(20, 1);
+    t.demora_ms = 150;
     t.start();
     ASSERT_TRUE(esperar_ate([&] { return t.ticks >= 1; }));
     t.kill();
+    EXPECT_EQ(t.saidas, t.ticks) << "kill() returned while a tick was still in run()";
+    int no_kill = t.ticks;
     t.kill();
     EXPECT_EQ(t.parado, 1);
-    int no_kill = t.ticks;
-    std::this_thread::sleep_for(milliseconds(100));
-    int depois = t.ticks;
-    EXPECT_LE(depois, no_kill + 1) << "at most a tick that had already begun";
-    std::this_thread::sleep_for(milliseconds(100));
-    EXPECT_EQ(t.ticks, depois);
+    std::this_thread::sleep_for(milliseconds(200));
+    EXPECT_EQ(t.ticks, no_kill);
 }
 
 TEST(MultiMediaTimer, KillDeDentroDoCallback) {

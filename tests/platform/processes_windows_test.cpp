@@ -27,28 +27,31 @@ std::string nome_base(const std::string& caminho) {
     return caminho.substr(caminho.find_last_of('\\') + 1);
 }
 
-bool sem_diferenca_de_caixa(const std::string& a, const std::string& b) {
-    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
-}
-
-// A command interpreter kept waiting on a pipe the test holds; named while it
-// runs, unknown once it has ended.
+// A command interpreter kept waiting on a pipe the test holds, copied under a
+// name with letters outside Latin-1 and outside code page 1252 (\u0141, \u017a)
+// and one outside Latin-1 only (\u20ac): named in Latin-1 with "?" for each
+// while it runs, unknown once it has ended.
 TEST(Processos, FilhoEnquantoViveEDepoisDeTerminar) {
-    char sistema[MAX_PATH];
-    GetSystemDirectoryA(sistema, sizeof sistema);
-    std::string interpretador = std::string(sistema) + "\\cmd.exe";
+    teste::PastaTemporaria pasta;
+    wchar_t sistema[MAX_PATH];
+    GetSystemDirectoryW(sistema, MAX_PATH);
+    std::wstring interpretador = std::wstring(pasta.caminho().begin(), pasta.caminho().end()) +
+                                 L"\\\u0141\u00f3d\u017a\u20ac.exe";
+    ASSERT_TRUE(CopyFileW((std::wstring(sistema) + L"\\cmd.exe").c_str(), interpretador.c_str(), FALSE));
+    const char* const nome_em_latin1 = "?\xf3" "d??.exe";
     SECURITY_ATTRIBUTES herdavel{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE leitura, escrita;
     ASSERT_TRUE(CreatePipe(&leitura, &escrita, &herdavel, 0));
     SetHandleInformation(escrita, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA inicio{};
+    STARTUPINFOW inicio{};
     inicio.cb = sizeof inicio;
     inicio.dwFlags = STARTF_USESTDHANDLES;
     inicio.hStdInput = leitura;
-    inicio.hStdOutput = inicio.hStdError = GetStdHandle(STD_OUTPUT_HANDLE);
+    // No output handle: nothing of the child holds the output ctest waits on.
+    inicio.hStdOutput = inicio.hStdError = nullptr;
     PROCESS_INFORMATION filho{};
-    std::string linha = "\"" + interpretador + "\" /q /k";
-    ASSERT_TRUE(CreateProcessA(interpretador.c_str(), &linha[0], nullptr, nullptr, TRUE,
+    std::wstring linha = L"\"" + interpretador + L"\" /q /k";
+    ASSERT_TRUE(CreateProcessW(interpretador.c_str(), &linha[0], nullptr, nullptr, TRUE,
                                CREATE_NO_WINDOW, nullptr, nullptr, &inicio, &filho));
     CloseHandle(leitura);
     int32_t pid = static_cast<int32_t>(filho.dwProcessId);
@@ -57,9 +60,9 @@ TEST(Processos, FilhoEnquantoViveEDepoisDeTerminar) {
     plataforma::identidade_processo id =
         plataforma::identificar_processo(pid, nome, sizeof nome, caminho, sizeof caminho);
     EXPECT_TRUE(id.existe);
-    EXPECT_TRUE(sem_diferenca_de_caixa(nome, "cmd.exe")) << nome;
+    EXPECT_STREQ(nome, nome_em_latin1);
     EXPECT_TRUE(id.tem_caminho);
-    EXPECT_TRUE(sem_diferenca_de_caixa(nome_base(caminho), "cmd.exe")) << caminho;
+    EXPECT_EQ(nome_base(caminho), nome_em_latin1) << caminho;
 
     TerminateProcess(filho.hProcess, 0);
     WaitForSingleObject(filho.hProcess, 10000);

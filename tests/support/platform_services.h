@@ -69,12 +69,14 @@ std::uintptr_t janela_do_processo(const processo_filho& processo, const char* ti
 void clicar_na_janela(std::uintptr_t janela, int x, int y);
 void fechar_janela(std::uintptr_t janela);
 
-// The shell's record of the user's documents folder, for this process and the
-// programs it starts: as recorded (unexpanded), or the system's default when
-// the folder recorded is not there. False when nothing is recorded.
-bool documentos_registrados(char* destino, std::size_t largura);
-// Records `pasta` as the documents folder; nullptr removes the record.
-void registrar_documentos(const char* pasta);
+// The shell's record of one of the user's folders (`valor`: "Personal" for the
+// documents, "Local AppData" for the local application data), for this process
+// and the programs it starts, in UTF-8 so that a folder of any name can be
+// recorded: as recorded (unexpanded), or `padrao` when the folder recorded is
+// not there. False when nothing is recorded.
+bool pasta_registrada(const char* valor, const char* padrao, char* destino, std::size_t largura);
+// Records `pasta` under `valor`; nullptr removes the record.
+void registrar_pasta(const char* valor, const char* pasta);
 
 // The threads of the calling process now; -1 when they cannot be counted.
 // Tests use it to see that no thread is left behind.

@@ -2,7 +2,7 @@
 // a program started without handle inheritance does not get; Winsock is started
 // once for them), programs started and waited for, another program's window
 // driven as a user drives it, the process's threads and memory, and the shell's
-// record of the documents folder.
+// records of the user's folders.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
@@ -10,8 +10,10 @@
 #include <tlhelp32.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "platform/windows/command_line.h"
+#include "platform/windows/wide_text.h"
 #include "support/platform_services.h"
 
 namespace plataforma {
@@ -45,15 +47,15 @@ soquete_tcp como_soquete_tcp(SOCKET soquete) {
 }
 
 // Where the shell keeps the user's folders; SHGetFolderPath reads it each time.
-const char* const pastas_do_shell =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-const char* const documentos_no_shell = "Personal";
+// Written and read wide, so that a folder of any name can be recorded.
+const wchar_t* const pastas_do_shell =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
-bool e_pasta(const char* registrada) {
-    char expandida[MAX_PATH * 2];
-    DWORD tamanho = ExpandEnvironmentStringsA(registrada, expandida, sizeof expandida);
-    if (tamanho == 0 || tamanho > sizeof expandida) return false;
-    DWORD atributos = GetFileAttributesA(expandida);
+bool e_pasta(const wchar_t* registrada) {
+    wchar_t expandida[largo::largura_de_caminho];
+    DWORD tamanho = ExpandEnvironmentStringsW(registrada, expandida, largo::largura_de_caminho);
+    if (tamanho == 0 || tamanho > largo::largura_de_caminho) return false;
+    DWORD atributos = GetFileAttributesW(expandida);
     return atributos != INVALID_FILE_ATTRIBUTES && (atributos & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -159,29 +161,39 @@ bool sob_wine() {
     return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-bool documentos_registrados(char* destino, std::size_t largura) {
-    char valor[MAX_PATH * 2];
-    DWORD tamanho = sizeof valor;
-    if (RegGetValueA(HKEY_CURRENT_USER, pastas_do_shell, documentos_no_shell,
-                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, valor,
-                     &tamanho) != ERROR_SUCCESS)
+bool pasta_registrada(const char* valor, const char* padrao, char* destino, std::size_t largura) {
+    HKEY chave;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, pastas_do_shell, 0, KEY_QUERY_VALUE, &chave) != ERROR_SUCCESS)
         return false;
-    const char* escolhida = e_pasta(valor) ? valor : "%USERPROFILE%\\Documents";
-    if (std::strlen(escolhida) >= largura) return false;  // a cut path is no folder
-    std::memcpy(destino, escolhida, std::strlen(escolhida) + 1);
+    largo::caminho_largo nome(valor);
+    wchar_t dados[largo::largura_de_caminho] = L"";
+    DWORD tamanho = sizeof dados - sizeof *dados;
+    DWORD tipo = 0;
+    LONG resultado = RegQueryValueExW(chave, nome.texto, nullptr, &tipo,
+                                      reinterpret_cast<BYTE*>(dados), &tamanho);
+    RegCloseKey(chave);
+    if (resultado != ERROR_SUCCESS || (tipo != REG_SZ && tipo != REG_EXPAND_SZ)) return false;
+    dados[tamanho / sizeof *dados] = L'\0';
+    if (e_pasta(dados)) return largo::caminho_do_largo(dados, destino, largura);
+    if (std::strlen(padrao) >= largura) return false;  // a cut path is no folder
+    std::memcpy(destino, padrao, std::strlen(padrao) + 1);
     return true;
 }
 
-void registrar_documentos(const char* pasta) {
+void registrar_pasta(const char* valor, const char* pasta) {
     HKEY chave;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, pastas_do_shell, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, pastas_do_shell, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                         &chave, nullptr) != ERROR_SUCCESS)
         return;
+    largo::caminho_largo nome(valor);
     if (pasta) {
-        RegSetValueExA(chave, documentos_no_shell, 0, REG_EXPAND_SZ,
-                       reinterpret_cast<const BYTE*>(pasta), static_cast<DWORD>(std::strlen(pasta) + 1));
+        largo::caminho_largo texto(pasta);
+        for (wchar_t* c = texto.texto; *c; ++c)
+            if (*c == L'/') *c = L'\\';
+        RegSetValueExW(chave, nome.texto, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(texto.texto),
+                       static_cast<DWORD>((std::wcslen(texto.texto) + 1) * sizeof(wchar_t)));
     } else {
-        RegDeleteValueA(chave, documentos_no_shell);
+        RegDeleteValueW(chave, nome.texto);
     }
     RegCloseKey(chave);
 }

@@ -47,9 +47,9 @@ std::string caminho_nativo(const std::string& caminho);
 
 // The user's folders as the program finds them moved under `casa` for the
 // object's life, and put back at its end: on Linux through HOME and the XDG
-// variables (every folder), on Windows the documents folder among the user's
-// shell folders in the registry. documentos_em() moves the documents folder
-// alone, to any path.
+// variables (every folder), on Windows the documents and local application-data
+// folders among the user's shell folders in the registry (`casa` in UTF-8
+// there). documentos_em() moves the documents folder alone, to any path.
 class PastasDoUsuarioEm {
 public:
     explicit PastasDoUsuarioEm(const std::string& casa);

@@ -1,6 +1,6 @@
 // The Windows part of the test support (the portable part is in
 // test_support.cpp): the environment calls the tests share with POSIX, the
-// shell commands, the user's documents folder.
+// shell commands, the user's folders.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -34,27 +34,42 @@ std::string saida_de(const std::string& comando) {
 
 namespace {
 
+// The user's folders moved, with the system's default for each (what is put
+// back when the folder recorded before is not there any more).
+const struct {
+    const char* valor;
+    const char* sob_a_casa;
+    const char* padrao;
+} pastas_movidas[] = {
+    {"Personal", "\\Documents", "%USERPROFILE%\\Documents"},
+    {"Local AppData", "\\AppData\\Local", "%USERPROFILE%\\AppData\\Local"},
+};
+
 // The record as it was, to put back: none when there was none.
-std::optional<std::string> documentos_registrados() {
-    char registrados[1024];
-    if (!plataforma::documentos_registrados(registrados, sizeof registrados)) return std::nullopt;
-    return std::string(registrados);
+std::optional<std::string> registrada(const char* valor, const char* padrao) {
+    char pasta[4096];
+    if (!plataforma::pasta_registrada(valor, padrao, pasta, sizeof pasta)) return std::nullopt;
+    return std::string(pasta);
+}
+
+void registrar(const std::string& valor, const std::optional<std::string>& pasta) {
+    plataforma::registrar_pasta(valor.c_str(), pasta ? pasta->c_str() : nullptr);
 }
 
 }  // namespace
 
+// `casa` in UTF-8, so that a user's folder of any name can be tried.
 PastasDoUsuarioEm::PastasDoUsuarioEm(const std::string& casa) {
-    antes_.emplace_back("Personal", documentos_registrados());
-    documentos_em(casa + "/Documents");
+    for (const auto& pasta : pastas_movidas) {
+        antes_.emplace_back(pasta.valor, registrada(pasta.valor, pasta.padrao));
+        registrar(pasta.valor, casa + pasta.sob_a_casa);
+    }
 }
 
 PastasDoUsuarioEm::~PastasDoUsuarioEm() {
-    for (const auto& antes : antes_)
-        plataforma::registrar_documentos(antes.second ? antes.second->c_str() : nullptr);
+    for (const auto& antes : antes_) registrar(antes.first, antes.second);
 }
 
-void PastasDoUsuarioEm::documentos_em(const std::string& pasta) {
-    plataforma::registrar_documentos(caminho_nativo(pasta).c_str());
-}
+void PastasDoUsuarioEm::documentos_em(const std::string& pasta) { registrar("Personal", pasta); }
 
 }  // namespace teste
