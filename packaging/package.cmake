@@ -19,6 +19,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
   ${PACOTE_DIR}/changelog ${PACOTE_DIR}/quorvex.1)
 
 # Debian wants the changelog and the manual page compressed without a timestamp.
+file(MAKE_DIRECTORY ${PACOTE_GERADO})
 foreach(arquivo changelog quorvex.1)
   execute_process(COMMAND gzip -9n -c ${PACOTE_DIR}/${arquivo}
     OUTPUT_FILE ${PACOTE_GERADO}/${arquivo}.gz COMMAND_ERROR_IS_FATAL ANY)
