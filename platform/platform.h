@@ -215,16 +215,14 @@ struct conexao_tcp {
 // `capacidade` are written), or -1 when the table cannot be read at all.
 // The table holds the established connections only (the one state the
 // program keeps), at most `maximo_conexoes_tcp` of both families together;
-// IPv4 connections on dual-stack IPv6 sockets are IPv4 rows. Where the system
-// cannot list IPv6 connections (Windows before Vista) the rows are IPv4 only.
+// IPv4 connections on dual-stack IPv6 sockets are IPv4 rows.
 int ler_tabela_tcp(conexao_tcp* linhas, int capacidade);
 
 constexpr int maximo_conexoes_tcp = 65536;
 
 // Where the latest reading came from (on Linux "netlink sock_diag", or
-// "/proc/net/tcp" when netlink was refused; on Windows "GetExtendedTcpTable",
-// or "AllocateAndGetTcpExTableFromStack" on systems before Vista); "nenhuma"
-// when it failed.
+// "/proc/net/tcp" when netlink was refused; on Windows "GetExtendedTcpTable");
+// "nenhuma" when it failed.
 const char* fonte_da_tabela_tcp();
 
 // ---- Processes --------------------------------------------------------------

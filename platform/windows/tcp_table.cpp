@@ -1,8 +1,7 @@
-// The TCP connection table on Windows, through IP Helper. iphlpapi.dll is
-// loaded at every reading and its table function found at run time, so the
-// program starts on every system and reads the table the way each offers:
-// GetExtendedTcpTable from Vista on, for IPv4 and IPv6, and
-// AllocateAndGetTcpExTableFromStack before, for IPv4 only.
+// The TCP connection table on Windows, through IP Helper's GetExtendedTcpTable,
+// for IPv4 and IPv6. iphlpapi.dll is loaded from the system folder at every
+// reading and the call found at run time. (The program needs Windows 7 or
+// later, which all have the call: older systems' table calls are not used.)
 #include <winsock2.h>
 #include <windows.h>
 #include <iphlpapi.h>
@@ -20,8 +19,7 @@ namespace plataforma {
 
 namespace {
 
-// The row of both calls: MIB_TCPROW_OWNER_PID and the older MIB_TCPEXROW have
-// this one layout. Addresses in network byte order, ports in the low 16 bits
+// The row of the IPv4 table, MIB_TCPROW_OWNER_PID. Addresses in network byte order, ports in the low 16 bits
 // of their word, also in network byte order.
 struct linha_ip_helper {
     DWORD estado;
@@ -40,8 +38,6 @@ struct tabela_ip_helper {
 
 // The row of the IPv6 table, MIB_TCP6ROW_OWNER_PID: addresses as 16 bytes in
 // network order, each with its scope, then ports, state and owner as above.
-// Declared here because the system's headers declare it only for programs
-// that require Vista, and this one also starts before it.
 struct linha_ipv6_ip_helper {
     UCHAR ip_local[16];
     DWORD escopo_local;
@@ -60,7 +56,6 @@ struct tabela_ipv6_ip_helper {
 };
 
 using funcao_tabela_estendida = DWORD(WINAPI*)(PVOID, PDWORD, BOOL, ULONG, TCP_TABLE_CLASS, ULONG);
-using funcao_tabela_antiga = DWORD(WINAPI*)(PVOID*, BOOL, HANDLE, DWORD, DWORD);
 
 // Room for the largest table the interface hands over, so a reading needs no
 // memory of its own unless the system holds even more rows than that.
@@ -72,20 +67,11 @@ union {
 } espaco;
 
 std::mutex trava_da_leitura;
-std::atomic<bool> forcar_chamada_antiga{false};
 std::atomic<const char*> fonte_atual{"nenhuma"};
 
 template <typename Funcao>
 Funcao procurar(HMODULE biblioteca, const char* nome) {
     return reinterpret_cast<Funcao>(reinterpret_cast<void*>(GetProcAddress(biblioteca, nome)));
-}
-
-// Vista and later (NT 6 and up) have GetExtendedTcpTable.
-bool sistema_com_tabela_estendida() {
-    OSVERSIONINFOA versao{};
-    versao.dwOSVersionInfoSize = sizeof versao;
-    return GetVersionExA(&versao) && versao.dwPlatformId == VER_PLATFORM_WIN32_NT &&
-           versao.dwMajorVersion > 5;
 }
 
 uint64_t chave(DWORD ip, DWORD porta) {
@@ -183,16 +169,6 @@ int ler_pela_tabela_estendida(funcao_tabela_estendida ler, ULONG familia,
     return -1;
 }
 
-// The older call allocates the table from the heap it is given.
-int ler_pela_tabela_antiga(funcao_tabela_antiga ler, conexao_tcp* linhas, int capacidade) {
-    void* tabela = nullptr;
-    if (ler(&tabela, TRUE, GetProcessHeap(), 0, AF_INET) != NO_ERROR || tabela == nullptr)
-        return -1;
-    int total = entregar(*static_cast<tabela_ip_helper*>(tabela), linhas, capacidade);
-    HeapFree(GetProcessHeap(), 0, tabela);
-    return total;
-}
-
 bool conexao_vem_antes(const conexao_tcp& a, const conexao_tcp& b) {
     if (a.ipv6 != b.ipv6) return b.ipv6;
     if (!a.ipv6) {
@@ -229,22 +205,11 @@ int ler_as_duas_familias(funcao_tabela_estendida ler, conexao_tcp* linhas, int c
     return std::min(ipv4 + ipv6 - repetidas, maximo_conexoes_tcp);
 }
 
-// The call the system's version names; the other one when the library lacks it
-// (an early XP has neither the newer call nor always the older one's place).
 int ler_da_biblioteca(HMODULE biblioteca, conexao_tcp* linhas, int capacidade) {
     auto estendida = procurar<funcao_tabela_estendida>(biblioteca, "GetExtendedTcpTable");
-    auto antiga = procurar<funcao_tabela_antiga>(biblioteca, "AllocateAndGetTcpExTableFromStack");
-    bool usar_estendida =
-        estendida && !(antiga && (forcar_chamada_antiga || !sistema_com_tabela_estendida()));
-    if (usar_estendida) {
-        fonte_atual = "GetExtendedTcpTable";
-        return ler_as_duas_familias(estendida, linhas, capacidade);
-    }
-    if (antiga) {
-        fonte_atual = "AllocateAndGetTcpExTableFromStack";
-        return ler_pela_tabela_antiga(antiga, linhas, capacidade);
-    }
-    return -1;
+    if (estendida == nullptr) return -1;
+    fonte_atual = "GetExtendedTcpTable";
+    return ler_as_duas_familias(estendida, linhas, capacidade);
 }
 
 // IP Helper from the system's own folder, by its full path: by its bare name
@@ -277,8 +242,8 @@ int ler_tabela_tcp(conexao_tcp* linhas, int capacidade) {
 
 const char* fonte_da_tabela_tcp() { return fonte_atual; }
 
-// On Windows the second way to read the table is the older IP Helper call.
-void usar_segunda_via_da_tabela(bool usar) { forcar_chamada_antiga = usar; }
+// Windows offers one way to read the table: the second way is the same one.
+void usar_segunda_via_da_tabela(bool) {}
 
 // Nothing is kept between readings here: the system names each row's owner.
 void esquecer_donos_das_conexoes() {}

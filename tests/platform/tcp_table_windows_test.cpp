@@ -1,5 +1,5 @@
-// What the Windows connection table's shared tests expect: IP Helper's two
-// calls, and the owner Windows names (Wine gives every row the owner 0). And
+// What the Windows connection table's shared tests expect: one way of reading
+// (IP Helper's GetExtendedTcpTable), and the owner Windows names (Wine gives every row the owner 0). And
 // what only Windows has to show: IPv6 connections over Winsock's own sockets.
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -21,16 +21,9 @@ int32_t dono_das_conexoes_deste_processo() {
     return plataforma::sob_wine() ? 0 : static_cast<int32_t>(GetCurrentProcessId());
 }
 
-bool segunda_via_disponivel() {
-    HMODULE biblioteca = LoadLibraryA("iphlpapi.dll");
-    bool tem = biblioteca && GetProcAddress(biblioteca, "AllocateAndGetTcpExTableFromStack");
-    if (biblioteca) FreeLibrary(biblioteca);
-    return tem;
-}
+bool segunda_via_disponivel() { return false; }
 
-const char* fonte(bool segunda_via) {
-    return segunda_via ? "AllocateAndGetTcpExTableFromStack" : "GetExtendedTcpTable";
-}
+const char* fonte(bool) { return "GetExtendedTcpTable"; }
 
 }  // namespace tabela_do_sistema
 
@@ -60,8 +53,7 @@ std::vector<conexao_tcp> ler_tabela() {
 
 // A dual-stack listener with one client over ::1 and one over 127.0.0.1: the
 // first's two ends as IPv6 rows after every IPv4 row, the second's accepted
-// end once, as IPv4 (Wine lists it in the IPv6 table only). The second way,
-// the call from before Vista, has no IPv6 table.
+// end once, as IPv4 (Wine lists it in the IPv6 table only).
 TEST(TabelaTcpWindows, ConexoesIPv6EDuplaPilha) {
     WSADATA dados;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &dados), 0);
@@ -96,12 +88,6 @@ TEST(TabelaTcpWindows, ConexoesIPv6EDuplaPilha) {
     EXPECT_EQ(linhas_ipv4_ate(tabela, endereco.sin6_port, de_cliente4.sin_port), 1);
     EXPECT_TRUE(std::is_partitioned(tabela.begin(), tabela.end(),
                                     [](const conexao_tcp& c) { return !c.ipv6; }));
-    if (tabela_do_sistema::segunda_via_disponivel()) {
-        plataforma::usar_segunda_via_da_tabela(true);
-        tabela = ler_tabela();
-        plataforma::usar_segunda_via_da_tabela(false);
-        EXPECT_TRUE(std::none_of(tabela.begin(), tabela.end(), [](const conexao_tcp& c) { return c.ipv6; }));
-    }
     for (SOCKET s : {aceito4, cliente4, aceito6, cliente6, escuta}) closesocket(s);
     WSACleanup();
 }
