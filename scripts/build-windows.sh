@@ -151,16 +151,19 @@ impressao_de() {
 
 # Unpacks Debian's source of package $1 into $FONTES_DEB and prints its folder.
 obter_fonte() {
-  local pacote=$1
+  local pacote=$1 versao
   mkdir -p "$FONTES_DEB"
-  (cd "$FONTES_DEB" && apt-get source -qq "$pacote" >&2) || {
-    echo "apt-get source $pacote failed" >&2
-    return 1
-  }
-  local versao
-  versao=$(versao_fonte "$pacote")
-  versao=${versao#*:}
-  echo "$FONTES_DEB/$pacote-${versao%-*}"
+  # The newest version first; where an archive lists a source it does not
+  # serve (a security archive without its sources), the next one is taken.
+  for versao in $(apt-cache showsrc "$pacote" | awk '/^Version:/ {print $2}' | sort -u -r -V); do
+    if (cd "$FONTES_DEB" && apt-get source -qq "$pacote=$versao" >&2); then
+      versao=${versao#*:}
+      echo "$FONTES_DEB/$pacote-${versao%-*}"
+      return 0
+    fi
+  done
+  echo "apt-get source $pacote failed" >&2
+  return 1
 }
 
 # The autotools configure of a Debian source, static only, into the prefix,
