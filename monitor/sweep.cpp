@@ -27,7 +27,8 @@ namespace {
 leitura_de_conexoes leitura_atual = scan_nestat;
 observador_do_contador observador_atual = nullptr;
 
-using tabela_de_captura = char[linhas_captura][celulas_captura][largura_celula_captura];
+using linha_de_captura = char[celulas_captura][largura_celula_captura];
+using tabela_de_captura = linha_de_captura[linhas_captura];
 
 // The two readings of one sweep: the capture table just filled and the one
 // that holds the previous reading.
@@ -106,7 +107,7 @@ struct campos_da_conexao {
         nome_processo[48];
 };
 
-campos_da_conexao copiar_campos(char (&linha)[celulas_captura][largura_celula_captura]) {
+campos_da_conexao copiar_campos(const linha_de_captura& linha) {
     campos_da_conexao c;
     copiar_celula(c.ip_local, linha[CAP_IP_LOCAL]);
     copiar_celula(c.porta_local, linha[CAP_PORTA_LOCAL]);
@@ -270,38 +271,80 @@ void tratar_conexao_encerrada(const campos_da_conexao& c) {
     exibir_painel(1);
 }
 
-bool conexao_nova(char (&linha)[celulas_captura][largura_celula_captura], const leituras& l) {
-    return !verificar_se_existe(linha[CAP_IP_REMOTO], linha[CAP_PORTA_REMOTA],
-                                linha[CAP_PORTA_LOCAL], l.anterior());
+// ---- Which connections opened and closed --------------------------------------
+// Each reading is compared with the previous one by the connection key. Both
+// tables are put in key order once and every row is looked up by bisection:
+// a few thousand comparisons for two full readings, where a row-by-row
+// search would make tens of thousands twenty times a second.
+
+int comparar_chaves(const linha_de_captura& a, const linha_de_captura& b) {
+    int c = std::strcmp(a[CAP_IP_REMOTO], b[CAP_IP_REMOTO]);
+    if (c == 0) c = std::strcmp(a[CAP_PORTA_REMOTA], b[CAP_PORTA_REMOTA]);
+    if (c == 0) c = std::strcmp(a[CAP_PORTA_LOCAL], b[CAP_PORTA_LOCAL]);
+    return c;
+}
+
+struct tabela_em_ordem {
+    tabela_de_captura* linhas = nullptr;
+    int num = 0;
+    int ordem[linhas_captura] = {};
+
+    void ordenar(tabela_de_captura& tabela, int n) {
+        linhas = &tabela;
+        num = std::clamp(n, 0, linhas_captura);
+        for (int i = 0; i < num; ++i) ordem[i] = i;
+        std::sort(ordem, ordem + num, [this](int a, int b) {
+            return comparar_chaves((*linhas)[a], (*linhas)[b]) < 0;
+        });
+    }
+
+    bool tem(const linha_de_captura& linha) const {
+        const int* fim = ordem + num;
+        const int* achada = std::lower_bound(ordem, fim, 0, [&](int i, int) {
+            return comparar_chaves((*linhas)[i], linha) < 0;
+        });
+        return achada != fim && comparar_chaves((*linhas)[*achada], linha) == 0;
+    }
+};
+
+struct diferenca_das_leituras {
+    bool nova[linhas_captura];       // by row of the current reading
+    bool encerrada[linhas_captura];  // by row of the previous one
+};
+
+tabela_em_ordem em_ordem;
+diferenca_das_leituras diferenca;
+
+void comparar_leituras(const leituras& l) {
+    em_ordem.ordenar(l.linhas_anteriores, l.num_anteriores);
+    for (int i = 0; i < std::min(l.num_correntes, linhas_captura); ++i)
+        diferenca.nova[i] = !em_ordem.tem(l.linhas_correntes[i]);
+    em_ordem.ordenar(l.linhas_correntes, l.num_correntes);
+    for (int i = 0; i < std::min(l.num_anteriores, linhas_captura); ++i)
+        diferenca.encerrada[i] = !em_ordem.tem(l.linhas_anteriores[i]);
 }
 
 // The names of every new connection are asked for side by side, before the
 // first of them is recorded: each window starts at the reading.
 void antecipar_nomes_das_novas(const leituras& l) {
-    for (int i = 0; i < l.num_correntes; ++i)
-        if (conexao_nova(l.linhas_correntes[i], l)) antecipar_nome(l.linhas_correntes[i][CAP_IP_REMOTO]);
+    for (int i = 0; i < std::min(l.num_correntes, linhas_captura); ++i)
+        if (diferenca.nova[i]) antecipar_nome(l.linhas_correntes[i][CAP_IP_REMOTO]);
 }
 
 void procurar_novas(const leituras& l) {
     antecipar_nomes_das_novas(l);
     int n = 0;
-    for (int i = 0; i < l.num_correntes; ++i) {
-        auto& linha = l.linhas_correntes[i];
-        if (!conexao_nova(linha, l)) continue;
+    for (int i = 0; i < std::min(l.num_correntes, linhas_captura); ++i) {
+        if (!diferenca.nova[i]) continue;
         ++n;
         mostrar_contador(n, l.num_correntes - l.num_anteriores);
-        registrar_nova_conexao(copiar_campos(linha), l.corrente);
+        registrar_nova_conexao(copiar_campos(l.linhas_correntes[i]), l.corrente);
     }
 }
 
 void procurar_encerradas(const leituras& l) {
-    for (int i = 0; i < l.num_anteriores; ++i) {
-        auto& linha = l.linhas_anteriores[i];
-        if (verificar_se_existe(linha[CAP_IP_REMOTO], linha[CAP_PORTA_REMOTA],
-                                linha[CAP_PORTA_LOCAL], l.corrente))
-            continue;
-        tratar_conexao_encerrada(copiar_campos(linha));
-    }
+    for (int i = 0; i < std::min(l.num_anteriores, linhas_captura); ++i)
+        if (diferenca.encerrada[i]) tratar_conexao_encerrada(copiar_campos(l.linhas_anteriores[i]));
 }
 
 // The pause before a reading, cut short by a request to end the program.
@@ -347,6 +390,7 @@ resultado_da_varredura fazer_varredura() {
 
     inicio_da_leitura_anterior = relogio_da_varredura::now();
     leituras l = ler_conexoes();
+    comparar_leituras(l);
     procurar_novas(l);
     listar_prontas();
     borrachar_bara(1);
