@@ -110,7 +110,10 @@ void gravar_relatorio_antes_do_fim() {
     fabricar_log_antes_de_encerrar();
 }
 
+// Connections found in the last readings, whose names were still on their
+// way, belong to the scan as much as those listed: they are listed first.
 [[noreturn]] void encerrar_com_relatorio() {
+    listar_conexoes_pendentes();
     gravar_relatorio_antes_do_fim();
     encerrar_processo();
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +21,7 @@
 #include "shell/menu.h"
 #include "common/folders.h"
 #include "shell/toolkit.h"
+#include "support/dns_server.h"
 #include "support/test_support.h"
 
 namespace {
@@ -121,6 +123,18 @@ std::string pasta_dos_relatorios() {
     return (std::filesystem::path(documentos) / "Brellstad" / "LOGS" / "QUORVEX").string();
 }
 
+// The user's documents under `casa`, this folder as the program's, and a
+// scan of 32 turns: only an Escape or a close request ends it.
+void preparar_um_scan_longo(const teste::PastaTemporaria& casa) {
+    std::filesystem::create_directories(casa / "Documents");
+    char inicio[256];
+    if (!plataforma::diretorio_atual(inicio, sizeof inicio)) inicio[0] = '\0';
+    copiar_celula(diratu2, inicio);
+    copiar_celula(diratu, inicio);
+    exibir_log = 0;
+    posicao_quantidade_loop = 5;
+}
+
 // An Escape the radar takes ends the scan as one a sweep takes: the report of
 // the scan so far, then the idle home screen (the map under its overlay again)
 // and the menu, which waits for the next order once.
@@ -133,13 +147,7 @@ TEST(HomeEscape, EscapeTomadoPeloRadarEncerraComoODaVarredura) {
     ASSERT_NE(screen, nullptr);
     teste::PastaTemporaria casa;
     teste::PastasDoUsuarioEm pastas(casa.caminho());
-    std::filesystem::create_directories(casa / "Documents");
-    char inicio[256];
-    ASSERT_TRUE(plataforma::diretorio_atual(inicio, sizeof inicio));
-    copiar_celula(diratu2, inicio);
-    copiar_celula(diratu, inicio);
-    exibir_log = 0;
-    posicao_quantidade_loop = 5;  // 32 turns: only the Escape ends this scan
+    preparar_um_scan_longo(casa);
     const std::string relatorios = pasta_dos_relatorios();
     ASSERT_NE(relatorios, "");
 
@@ -173,6 +181,62 @@ TEST(HomeEscape, EscapeTomadoPeloRadarEncerraComoODaVarredura) {
         << "the idle home screen, not the radar's last frame";
     SDL_FreeSurface(mostrado);
     SDL_FreeSurface(parado);
+}
+
+// ---- A close request during a scan ----
+
+teste::ServidorDns& dns_que_nao_responde() {
+    static teste::ServidorDns servidor(
+        [](const std::string&) { return teste::resposta_dns{teste::modo_dns::mudo, ""}; });
+    return servidor;
+}
+
+// Every reading finds one connection, whose name will not come before its
+// window ends; the first one also asks for the window to close.
+int leitura_e_pedido_de_fechamento(int tabela) {
+    auto& linha = (tabela == 0 ? netstat_cap : netstat_capx)[0];
+    (tabela == 0 ? num_netstat_cap : num_netstat_capx) = 1;
+    const char* celulas[] = {"192.168.0.2", "41999", "192.0.2.9", "443", "1", "curl", "1"};
+    for (int c = CAP_IP_LOCAL; c <= CAP_MARCADOR; ++c) copiar_celula(linha[c], celulas[c]);
+    static bool pedido = false;
+    if (!pedido) {
+        pedido = true;
+        SDL_Event fechar{};
+        fechar.type = SDL_QUIT;
+        empurrar(fechar);
+    }
+    return 0;
+}
+
+std::string relatorios_ao_sair;
+
+void mostrar_relatorios_ao_sair() {
+    std::error_code erro;
+    for (const auto& e : std::filesystem::directory_iterator(relatorios_ao_sair, erro))
+        std::fputs(teste::ler_arquivo(e.path().string()).c_str(), stderr);
+}
+
+// Runs in the death test's own process, which the close request ends: the
+// reports it wrote go to its standard error as it exits.
+void fechar_durante_um_scan() {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) SDL_InitSubSystem(SDL_INIT_VIDEO);
+    screen = SDL_SetVideoMode(800, 500, 32, SDL_SWSURFACE);
+    static teste::PastaTemporaria casa;
+    static teste::PastasDoUsuarioEm pastas(casa.caminho());
+    preparar_um_scan_longo(casa);
+    relatorios_ao_sair = pasta_dos_relatorios();
+    std::atexit(mostrar_relatorios_ao_sair);
+    plataforma::usar_servidores_de_nomes(dns_que_nao_responde().servidores().c_str(), "b");
+    substituir_leitura(leitura_e_pedido_de_fechamento);
+    empurrar(clique(60, 80));
+    exib_home(1);
+}
+
+TEST(HomeFechamento, FecharNoScanGuardaAsConexoesAindaSemNome) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(fechar_durante_um_scan(), ::testing::ExitedWithCode(1),
+                "Remoto 192\\.0\\.2\\.9 : 443");
 }
 
 }  // namespace
