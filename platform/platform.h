@@ -142,6 +142,13 @@ const char* como_obter_tela();
 // already, and nothing more is done).
 void anunciar_icone_da_janela(const unsigned char* rgba, int lado);
 
+// Sleeps until the window system has input for the window, or `limite_ms`
+// have passed. SDL's own wait wakes every 10 ms to look; this one sleeps on
+// the connection to the window system, so an idle window costs nothing. An
+// event another thread pushes into SDL's queue wakes no one: it is seen at
+// the limit. Without such a connection (SDL's dummy driver) it sleeps 10 ms.
+void esperar_a_janela(int limite_ms);
+
 // ---- Messages ---------------------------------------------------------------
 
 // Shows `texto` to the user in a dialog titled `titulo` with an OK button when a

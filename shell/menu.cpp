@@ -5,6 +5,7 @@
 #include "monitor/report_line.h"
 #include "output/report.h"
 #include "output/settings.h"
+#include "platform/platform.h"
 #include "shell/screens.h"
 #include "shell/startup.h"
 #include "common/text.h"
@@ -249,10 +250,11 @@ private:
 };
 
 // The menu runs only while no other thread draws, so holding the screen lock
-// while it sleeps in SDL_WaitEvent blocks nobody.
-bool esperar_evento() {
+// while it sleeps blocks nobody. It sleeps on the window itself: SDL's own
+// wait would look a hundred times a second.
+void esperar_evento() {
     TravaDaTela trava;
-    return SDL_WaitEvent(&event) == 1;
+    while (SDL_PollEvent(&event) != 1) plataforma::esperar_a_janela(100);
 }
 
 }  // namespace
@@ -261,7 +263,7 @@ int menu_principal(int tipo) {
     menu_em_uso menu(tipo);
     for (;;) {
         botao_clicado = 0;
-        if (!esperar_evento()) mensagem("Erro ao esperar eventos da janela");
+        esperar_evento();
         if (event.type == SDL_QUIT) encerrar_processo();
         if (std::optional<int> resultado = menu.tratar_evento()) return *resultado;
     }

@@ -2,6 +2,7 @@
 #include <SDL/SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <poll.h>
 
 #include <cstdlib>
 #include <vector>
@@ -44,6 +45,19 @@ void anunciar_icone_da_janela(const unsigned char* rgba, int lado) {
                     static_cast<int>(dados.size()));
     XFlush(tela);
     info.info.x11.unlock_func();
+}
+
+void esperar_a_janela(int limite_ms) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11) {
+        SDL_Delay(10);
+        return;
+    }
+    // SDL read everything Xlib had queued when it last looked for events, so
+    // whatever comes next comes through the connection.
+    pollfd conexao{ConnectionNumber(info.info.x11.display), POLLIN, 0};
+    poll(&conexao, 1, limite_ms);
 }
 
 }  // namespace plataforma
