@@ -3,19 +3,8 @@
 // address — with a name, with "no such name" (NXDOMAIN), never, only once
 // the test releases the answer, or with a name after a set delay; over UDP,
 // and over TCP too once asked to listen there. Header-only so the benchmark
-// can use it too.
+// can use it too; its sockets are the test services' own.
 #pragma once
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/select.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -23,37 +12,19 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "support/platform_services.h"
+
 namespace teste {
 
-// The UDP socket under each system's calls (Winsock started for its life).
-#ifdef _WIN32
-using soquete_dns = SOCKET;
-constexpr soquete_dns sem_soquete_dns = INVALID_SOCKET;
-constexpr int tipo_do_soquete_dns = SOCK_DGRAM;
-constexpr int tipo_do_soquete_tcp = SOCK_STREAM;
-constexpr int sem_sinal_ao_enviar = 0;
-inline void fechar_soquete_dns(soquete_dns s) { closesocket(s); }
-struct rede_do_servidor_dns {
-    rede_do_servidor_dns() {
-        WSADATA dados;
-        WSAStartup(MAKEWORD(2, 2), &dados);
-    }
-    ~rede_do_servidor_dns() { WSACleanup(); }
-};
-#else
-using soquete_dns = int;
-constexpr soquete_dns sem_soquete_dns = -1;
-constexpr int tipo_do_soquete_dns = SOCK_DGRAM | SOCK_CLOEXEC;  // not for programs the tests start
-constexpr int tipo_do_soquete_tcp = SOCK_STREAM | SOCK_CLOEXEC;
-constexpr int sem_sinal_ao_enviar = MSG_NOSIGNAL;
-inline void fechar_soquete_dns(soquete_dns s) { close(s); }
-struct rede_do_servidor_dns {};
-#endif
+using plataforma::origem_de_datagrama;
+using plataforma::sem_soquete;
+using plataforma::soquete_tcp;
 
 enum class modo_dns { nome, sem_nome, mudo, reter, atrasar };
 
@@ -70,17 +41,9 @@ public:
     // Listens on `endereco`:`porta` (0: any free port).
     explicit ServidorDns(regra r, const char* endereco = "127.0.0.1", int porta = 0)
         : regra_(std::move(r)) {
-        socket_ = socket(AF_INET, tipo_do_soquete_dns, IPPROTO_UDP);
-        sockaddr_in e{};
-        e.sin_family = AF_INET;
-        e.sin_port = htons(static_cast<uint16_t>(porta));
-        e.sin_addr.s_addr = inet_addr(endereco);
-        if (socket_ == sem_soquete_dns ||
-            bind(socket_, reinterpret_cast<sockaddr*>(&e), sizeof e) != 0)
-            return;
-        socklen_t tamanho = sizeof e;
-        getsockname(socket_, reinterpret_cast<sockaddr*>(&e), &tamanho);
-        porta_ = ntohs(e.sin_port);
+        socket_ = plataforma::abrir_udp(endereco, porta);
+        if (socket_ == sem_soquete) return;
+        porta_ = porta;
         endereco_ = endereco;
         thread_ = std::thread([this] { servir(); });
     }
@@ -88,25 +51,15 @@ public:
     ~ServidorDns() {
         parar_ = true;
         if (thread_.joinable()) thread_.join();
-        if (socket_ != sem_soquete_dns) fechar_soquete_dns(socket_);
-        if (ouvinte_tcp_ != sem_soquete_dns) fechar_soquete_dns(ouvinte_tcp_);
-        for (soquete_dns c : clientes_tcp_) fechar_soquete_dns(c);
+        plataforma::fechar_soquete(socket_);
+        plataforma::fechar_soquete(ouvinte_tcp_);
+        for (soquete_tcp c : clientes_tcp_) plataforma::fechar_soquete(c);
     }
 
     // Listens for TCP on the same address and port too; before the first query.
     bool ouvir_tcp() {
-        soquete_dns s = socket(AF_INET, tipo_do_soquete_tcp, IPPROTO_TCP);
-        sockaddr_in e{};
-        e.sin_family = AF_INET;
-        e.sin_port = htons(static_cast<uint16_t>(porta_));
-        e.sin_addr.s_addr = inet_addr(endereco_.c_str());
-        if (s == sem_soquete_dns) return false;
-        if (bind(s, reinterpret_cast<sockaddr*>(&e), sizeof e) != 0 || listen(s, 8) != 0) {
-            fechar_soquete_dns(s);
-            return false;
-        }
-        ouvinte_tcp_ = s;
-        return true;
+        ouvinte_tcp_ = plataforma::escutar_tcp(endereco_.c_str(), porta_);
+        return ouvinte_tcp_ != sem_soquete;
     }
     int consultas_tcp() const { return consultas_tcp_.load(); }
 
@@ -141,7 +94,7 @@ private:
     struct retida {
         std::string ip, nome;
         std::vector<uint8_t> consulta;
-        sockaddr_in origem;
+        origem_de_datagrama origem;
         relogio::time_point quando;  // for a delayed answer
     };
 
@@ -183,8 +136,8 @@ private:
         return i + 5 <= p.size() ? i + 5 : 0;
     }
 
-    void responder(const std::vector<uint8_t>& consulta, const sockaddr_in& origem,
-                   const std::string& nome, bool sem_nome, soquete_dns tcp = sem_soquete_dns) {
+    void responder(const std::vector<uint8_t>& consulta, const origem_de_datagrama& origem,
+                   const std::string& nome, bool sem_nome, soquete_tcp tcp = sem_soquete) {
         std::vector<std::string> rotulos;
         std::size_t fim = ler_pergunta(consulta, rotulos);
         std::vector<uint8_t> r(consulta.begin(), consulta.begin() + static_cast<long>(fim));
@@ -210,19 +163,18 @@ private:
             r.insert(r.end(), cabeca, cabeca + sizeof cabeca);
             r.insert(r.end(), dados.begin(), dados.end());
         }
-        if (tcp != sem_soquete_dns) {
+        if (tcp != sem_soquete) {
             uint8_t tamanho[2] = {static_cast<uint8_t>(r.size() >> 8), static_cast<uint8_t>(r.size() & 0xFF)};
             r.insert(r.begin(), tamanho, tamanho + 2);
-            send(tcp, reinterpret_cast<const char*>(r.data()), static_cast<int>(r.size()), sem_sinal_ao_enviar);
+            plataforma::enviar_na_conexao(tcp, r.data(), static_cast<int>(r.size()));
         } else {
-            sendto(socket_, reinterpret_cast<const char*>(r.data()), static_cast<int>(r.size()), 0,
-                   reinterpret_cast<const sockaddr*>(&origem), sizeof origem);
+            plataforma::enviar_datagrama(socket_, r.data(), static_cast<int>(r.size()), origem);
         }
         ++enviadas_;
     }
 
-    void atender(const std::vector<uint8_t>& consulta, const sockaddr_in& origem,
-                 soquete_dns tcp = sem_soquete_dns) {
+    void atender(const std::vector<uint8_t>& consulta, const origem_de_datagrama& origem,
+                 soquete_tcp tcp = sem_soquete) {
         std::vector<std::string> rotulos;
         if (ler_pergunta(consulta, rotulos) == 0) return;
         std::string ip = endereco_da_pergunta(rotulos);
@@ -239,65 +191,56 @@ private:
     }
 
     // One query of a TCP client (its length first); false when it closed.
-    bool atender_tcp(soquete_dns cliente) {
+    bool atender_tcp(soquete_tcp cliente) {
         uint8_t tamanho[2];
-        if (recv(cliente, reinterpret_cast<char*>(tamanho), 2, MSG_WAITALL) != 2) return false;
+        if (!plataforma::receber_exatamente(cliente, tamanho, 2)) return false;
         std::vector<uint8_t> consulta(static_cast<std::size_t>(tamanho[0] << 8 | tamanho[1]));
-        int n = static_cast<int>(consulta.size());
-        if (recv(cliente, reinterpret_cast<char*>(consulta.data()), n, MSG_WAITALL) != n) return false;
+        if (!plataforma::receber_exatamente(cliente, consulta.data(), static_cast<int>(consulta.size())))
+            return false;
         ++consultas_tcp_;
-        atender(consulta, sockaddr_in{}, cliente);
+        atender(consulta, origem_de_datagrama{}, cliente);
         return true;
     }
 
-    void servir_tcp(fd_set& leitura) {
-        if (FD_ISSET(ouvinte_tcp_, &leitura)) {
-            soquete_dns cliente = accept(ouvinte_tcp_, nullptr, nullptr);
-            if (cliente != sem_soquete_dns) clientes_tcp_.push_back(cliente);
-        }
-        std::vector<soquete_dns> ficam;
-        for (soquete_dns c : clientes_tcp_) {
-            if (!FD_ISSET(c, &leitura) || atender_tcp(c)) ficam.push_back(c);
-            else fechar_soquete_dns(c);
+    // The clients still open after serving those with something to read;
+    // `prontos` follows the clients' order.
+    void servir_tcp(bool ouvinte_pronto, const bool* prontos) {
+        std::vector<soquete_tcp> ficam;
+        for (std::size_t i = 0; i < clientes_tcp_.size(); ++i) {
+            soquete_tcp c = clientes_tcp_[i];
+            if (!prontos[i] || atender_tcp(c)) ficam.push_back(c);
+            else plataforma::fechar_soquete(c);
         }
         clientes_tcp_.swap(ficam);
+        if (!ouvinte_pronto) return;
+        soquete_tcp cliente = plataforma::aceitar_conexao(ouvinte_tcp_);
+        if (cliente != sem_soquete) clientes_tcp_.push_back(cliente);
     }
 
+    // The UDP socket first, then the TCP listener and its clients.
     void servir() {
         std::vector<uint8_t> pacote(1500);
         while (!parar_) {
-            fd_set leitura;
-            FD_ZERO(&leitura);
-            FD_SET(socket_, &leitura);
-            soquete_dns maior = socket_;
-            soquete_dns ouvinte = ouvinte_tcp_;
-            auto observar = [&](soquete_dns s) {
-                FD_SET(s, &leitura);
-                maior = std::max(maior, s);
-            };
-            if (ouvinte != sem_soquete_dns) observar(ouvinte);
-            for (soquete_dns c : clientes_tcp_) observar(c);
-            int espera_ms = responder_atrasadas();
-            timeval espera{0, espera_ms * 1000};
-            if (select(static_cast<int>(maior) + 1, &leitura, nullptr, nullptr, &espera) <= 0)
-                continue;
-            if (ouvinte != sem_soquete_dns) servir_tcp(leitura);
-            if (!FD_ISSET(socket_, &leitura)) continue;
-            sockaddr_in origem{};
-            socklen_t tamanho = sizeof origem;
-            auto n = recvfrom(socket_, reinterpret_cast<char*>(pacote.data()),
-                              static_cast<int>(pacote.size()), 0,
-                              reinterpret_cast<sockaddr*>(&origem), &tamanho);
+            std::vector<soquete_tcp> vigiados{socket_};
+            soquete_tcp ouvinte = ouvinte_tcp_;
+            if (ouvinte != sem_soquete) vigiados.push_back(ouvinte);
+            vigiados.insert(vigiados.end(), clientes_tcp_.begin(), clientes_tcp_.end());
+            std::unique_ptr<bool[]> prontos(new bool[vigiados.size()]);
+            plataforma::esperar_leitura(vigiados.data(), prontos.get(), static_cast<int>(vigiados.size()),
+                                        responder_atrasadas());
+            if (ouvinte != sem_soquete) servir_tcp(prontos[1], prontos.get() + 2);
+            if (!prontos[0]) continue;
+            origem_de_datagrama origem;
+            int n = plataforma::receber_datagrama(socket_, pacote.data(), static_cast<int>(pacote.size()), origem);
             if (n > 0) atender(std::vector<uint8_t>(pacote.begin(), pacote.begin() + n), origem);
         }
     }
 
-    rede_do_servidor_dns rede_;
     regra regra_;
-    soquete_dns socket_ = sem_soquete_dns;
+    soquete_tcp socket_ = sem_soquete;
     // Set before the first query, read by the server's thread.
-    std::atomic<soquete_dns> ouvinte_tcp_{sem_soquete_dns};
-    std::vector<soquete_dns> clientes_tcp_;  // the server's thread only
+    std::atomic<soquete_tcp> ouvinte_tcp_{sem_soquete};
+    std::vector<soquete_tcp> clientes_tcp_;  // the server's thread only
     std::atomic<int> consultas_tcp_{0};
     int porta_ = 0;
     std::string endereco_;

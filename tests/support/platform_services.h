@@ -31,6 +31,33 @@ bool conectar_em_loopback(soquete_tcp escuta, int porta, pontas_de_conexao& pont
 
 void fechar_soquete(soquete_tcp soquete);
 
+// ---- A server of the tests' own (their DNS server) on an IPv4 address ----
+// Its sockets are soquete_tcp values too, UDP ones included.
+
+// Where a datagram came from, kept to send the answer back.
+struct origem_de_datagrama {
+    unsigned char endereco[16] = {};
+};
+
+// A UDP socket bound to `endereco`:`porta`; a free port when `porta` is 0,
+// written back.
+soquete_tcp abrir_udp(const char* endereco, int& porta);
+// A TCP listener on `endereco`:`porta`.
+soquete_tcp escutar_tcp(const char* endereco, int porta);
+soquete_tcp aceitar_conexao(soquete_tcp ouvinte);
+
+// The size of the datagram read, 0 or less when none could be.
+int receber_datagrama(soquete_tcp soquete, void* dados, int largura, origem_de_datagrama& origem);
+void enviar_datagrama(soquete_tcp soquete, const void* dados, int tamanho,
+                      const origem_de_datagrama& destino);
+// False unless exactly `tamanho` bytes came before the other end closed.
+bool receber_exatamente(soquete_tcp soquete, void* dados, int tamanho);
+void enviar_na_conexao(soquete_tcp soquete, const void* dados, int tamanho);
+
+// Waits at most `limite_ms` for any of the `n` sockets to have something to
+// read (a connection to accept included), and marks which in `prontos`.
+void esperar_leitura(const soquete_tcp* soquetes, bool* prontos, int n, int limite_ms);
+
 // A program started in `pasta` (nullptr: the current one), not detached: the
 // caller waits for it and ends it. `argumentos` as for lancar_programa; a
 // program named without a folder is looked for where the system looks.

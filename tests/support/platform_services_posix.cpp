@@ -5,11 +5,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 
@@ -65,6 +67,72 @@ bool conectar_em_loopback(soquete_tcp escuta, int porta, pontas_de_conexao& pont
 
 void fechar_soquete(soquete_tcp soquete) {
     if (soquete >= 0) close(static_cast<int>(soquete));
+}
+
+namespace {
+
+bool ligar(int soquete, const char* endereco, int porta) {
+    sockaddr_in e{};
+    e.sin_family = AF_INET;
+    e.sin_port = htons(static_cast<uint16_t>(porta));
+    return inet_pton(AF_INET, endereco, &e.sin_addr) == 1 &&
+           bind(soquete, reinterpret_cast<sockaddr*>(&e), sizeof e) == 0;
+}
+
+static_assert(sizeof(origem_de_datagrama::endereco) >= sizeof(sockaddr_in));
+
+}  // namespace
+
+soquete_tcp abrir_udp(const char* endereco, int& porta) {
+    int soquete = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
+    if (soquete < 0 || !ligar(soquete, endereco, porta) || (porta = porta_local(soquete)) == 0) {
+        fechar_soquete(soquete);
+        return sem_soquete;
+    }
+    return soquete;
+}
+
+soquete_tcp escutar_tcp(const char* endereco, int porta) {
+    int soquete = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (soquete < 0 || !ligar(soquete, endereco, porta) || listen(soquete, 8) != 0) {
+        fechar_soquete(soquete);
+        return sem_soquete;
+    }
+    return soquete;
+}
+
+soquete_tcp aceitar_conexao(soquete_tcp ouvinte) {
+    int aceita = accept4(static_cast<int>(ouvinte), nullptr, nullptr, SOCK_CLOEXEC);
+    return aceita < 0 ? sem_soquete : aceita;
+}
+
+int receber_datagrama(soquete_tcp soquete, void* dados, int largura, origem_de_datagrama& origem) {
+    socklen_t tamanho = sizeof(sockaddr_in);
+    return static_cast<int>(recvfrom(static_cast<int>(soquete), dados, static_cast<std::size_t>(largura),
+                                     0, reinterpret_cast<sockaddr*>(origem.endereco), &tamanho));
+}
+
+void enviar_datagrama(soquete_tcp soquete, const void* dados, int tamanho,
+                      const origem_de_datagrama& destino) {
+    sendto(static_cast<int>(soquete), dados, static_cast<std::size_t>(tamanho), 0,
+           reinterpret_cast<const sockaddr*>(destino.endereco), sizeof(sockaddr_in));
+}
+
+bool receber_exatamente(soquete_tcp soquete, void* dados, int tamanho) {
+    return recv(static_cast<int>(soquete), dados, static_cast<std::size_t>(tamanho), MSG_WAITALL) ==
+           tamanho;
+}
+
+void enviar_na_conexao(soquete_tcp soquete, const void* dados, int tamanho) {
+    send(static_cast<int>(soquete), dados, static_cast<std::size_t>(tamanho), MSG_NOSIGNAL);
+}
+
+void esperar_leitura(const soquete_tcp* soquetes, bool* prontos, int n, int limite_ms) {
+    pollfd vigiados[64];
+    const int vistos = std::min(n, 64);
+    for (int i = 0; i < vistos; ++i) vigiados[i] = {static_cast<int>(soquetes[i]), POLLIN, 0};
+    int prontos_ao_todo = poll(vigiados, static_cast<nfds_t>(vistos), limite_ms);
+    for (int i = 0; i < n; ++i) prontos[i] = prontos_ao_todo > 0 && i < vistos && vigiados[i].revents != 0;
 }
 
 // Not detached: the child keeps this process's output and stays its child, so

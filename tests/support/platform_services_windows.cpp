@@ -98,6 +98,74 @@ void fechar_soquete(soquete_tcp soquete) {
 }
 
 // Started in this console, as a program started from it by hand.
+namespace {
+
+bool ligar(SOCKET soquete, const char* endereco, int porta) {
+    sockaddr_in e{};
+    e.sin_family = AF_INET;
+    e.sin_port = htons(static_cast<u_short>(porta));
+    return inet_pton(AF_INET, endereco, &e.sin_addr) == 1 &&
+           bind(soquete, reinterpret_cast<sockaddr*>(&e), sizeof e) == 0;
+}
+
+static_assert(sizeof(origem_de_datagrama::endereco) >= sizeof(sockaddr_in));
+
+}  // namespace
+
+soquete_tcp abrir_udp(const char* endereco, int& porta) {
+    if (!winsock_iniciado()) return sem_soquete;
+    SOCKET soquete = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (soquete == INVALID_SOCKET || !ligar(soquete, endereco, porta) ||
+        (porta = porta_local(soquete)) == 0) {
+        fechar_soquete(como_soquete_tcp(soquete));
+        return sem_soquete;
+    }
+    return como_soquete_tcp(soquete);
+}
+
+soquete_tcp escutar_tcp(const char* endereco, int porta) {
+    if (!winsock_iniciado()) return sem_soquete;
+    SOCKET soquete = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (soquete == INVALID_SOCKET || !ligar(soquete, endereco, porta) || listen(soquete, 8) != 0) {
+        fechar_soquete(como_soquete_tcp(soquete));
+        return sem_soquete;
+    }
+    return como_soquete_tcp(soquete);
+}
+
+soquete_tcp aceitar_conexao(soquete_tcp ouvinte) {
+    return como_soquete_tcp(accept(static_cast<SOCKET>(ouvinte), nullptr, nullptr));
+}
+
+int receber_datagrama(soquete_tcp soquete, void* dados, int largura, origem_de_datagrama& origem) {
+    int tamanho = sizeof(sockaddr_in);
+    return recvfrom(static_cast<SOCKET>(soquete), static_cast<char*>(dados), largura, 0,
+                    reinterpret_cast<sockaddr*>(origem.endereco), &tamanho);
+}
+
+void enviar_datagrama(soquete_tcp soquete, const void* dados, int tamanho,
+                      const origem_de_datagrama& destino) {
+    sendto(static_cast<SOCKET>(soquete), static_cast<const char*>(dados), tamanho, 0,
+           reinterpret_cast<const sockaddr*>(destino.endereco), sizeof(sockaddr_in));
+}
+
+bool receber_exatamente(soquete_tcp soquete, void* dados, int tamanho) {
+    return recv(static_cast<SOCKET>(soquete), static_cast<char*>(dados), tamanho, MSG_WAITALL) ==
+           tamanho;
+}
+
+void enviar_na_conexao(soquete_tcp soquete, const void* dados, int tamanho) {
+    send(static_cast<SOCKET>(soquete), static_cast<const char*>(dados), tamanho, 0);
+}
+
+void esperar_leitura(const soquete_tcp* soquetes, bool* prontos, int n, int limite_ms) {
+    WSAPOLLFD vigiados[64];
+    const int vistos = n < 64 ? n : 64;
+    for (int i = 0; i < vistos; ++i) vigiados[i] = {static_cast<SOCKET>(soquetes[i]), POLLRDNORM, 0};
+    int prontos_ao_todo = WSAPoll(vigiados, static_cast<ULONG>(vistos), limite_ms);
+    for (int i = 0; i < n; ++i) prontos[i] = prontos_ao_todo > 0 && i < vistos && vigiados[i].revents != 0;
+}
+
 processo_filho iniciar_processo(const char* const argumentos[], const char* pasta) {
     if (argumentos == nullptr || argumentos[0] == nullptr || argumentos[0][0] == '\0') return {};
     PROCESS_INFORMATION processo{};
